@@ -1,0 +1,115 @@
+#include "app/cli/CliSupport.h"
+
+#include "segy/SegyFormat.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+void StderrMessages::ShowMessage(const std::string& text) {
+    std::fprintf(stderr, "vantrel-cli: %s\n", text.c_str());
+}
+
+TerminalScanProgress::TerminalScanProgress() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalScanProgress::ShowProgress() { shown_ = -1; }
+
+void TerminalScanProgress::HideProgress() {
+    if (terminal_ && shown_ >= 0)
+        std::fprintf(stderr, "\n");
+    shown_ = -1;
+}
+
+void TerminalScanProgress::SetProgress(int32_t percent) {
+    if (!terminal_ || percent == shown_)
+        return;
+    shown_ = percent;
+    const int filled = std::clamp(percent, 0, 100) / 2;
+    std::fprintf(stderr, "\r%s [%-50.*s] %d%%", caption_.c_str(), filled,
+                 "##################################################", std::min(percent, 100));
+    std::fflush(stderr);
+}
+
+void TerminalScanProgress::SetProgressText(const std::string& text) { caption_ = text; }
+
+bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
+                  int& exitCode) {
+    parser.addHelpOption();
+    QStringList withProgram = arguments;
+    withProgram.prepend(QStringLiteral("vantrel-cli ") + name);
+    if (!parser.parse(withProgram)) {
+        std::fprintf(stderr, "vantrel-cli %s: %s\n", qPrintable(name),
+                     qPrintable(parser.errorText()));
+        exitCode = kExitUsage;
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        exitCode = kExitOk;
+        return false;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "vantrel-cli %s: expected exactly one FILE\n", qPrintable(name));
+        exitCode = kExitUsage;
+        return false;
+    }
+    return true;
+}
+
+bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& result,
+                    segy::UserMessages& messages) {
+    result = ReadHeaderIntoState(state, path, messages);
+    if (!result.recognized) {
+        messages.ShowMessage(result.labelMessage);
+        return false;
+    }
+    state.CurrentFile = path;
+    return true;
+}
+
+void AddFormatOptions(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("data-type"),
+                      QStringLiteral("Sample data type: fixed, ibm or ieee."),
+                      QStringLiteral("type")});
+    parser.addOption({QStringLiteral("data-bytes"),
+                      QStringLiteral("Bytes per fixed-point sample: 1, 2 or 4."),
+                      QStringLiteral("bytes")});
+    parser.addOption({QStringLiteral("byte-order"), QStringLiteral("Byte order: big or little."),
+                      QStringLiteral("order")});
+}
+
+bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) {
+    if (parser.isSet(QStringLiteral("data-type"))) {
+        const QString type = parser.value(QStringLiteral("data-type"));
+        if (type == QLatin1String("fixed"))
+            state.DataType = segy::kDataFixedPoint;
+        else if (type == QLatin1String("ibm"))
+            state.DataType = segy::kDataIbmFloat;
+        else if (type == QLatin1String("ieee"))
+            state.DataType = segy::kDataIeeeFloat;
+        else
+            return false;
+    }
+    if (parser.isSet(QStringLiteral("data-bytes"))) {
+        const QString bytes = parser.value(QStringLiteral("data-bytes"));
+        if (bytes != QLatin1String("1") && bytes != QLatin1String("2") &&
+            bytes != QLatin1String("4"))
+            return false;
+        state.BytesPerSample = bytes.toInt();
+        // The window recounts the traces for the new width.
+        StderrMessages messages;
+        state.NumTraces =
+            segy::CountSegyTraces(state.CurrentFile, state.NumSamples, state.BytesPerSample,
+                                  messages);
+    }
+    if (parser.isSet(QStringLiteral("byte-order"))) {
+        const QString order = parser.value(QStringLiteral("byte-order"));
+        if (order == QLatin1String("big"))
+            state.LittleEndian = 0;
+        else if (order == QLatin1String("little"))
+            state.LittleEndian = 1;
+        else
+            return false;
+    }
+    return true;
+}

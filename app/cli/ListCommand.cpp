@@ -1,0 +1,41 @@
+// vantrel-cli list: the sample listing of one trace.
+#include "app/cli/CliSupport.h"
+
+#include "viewer/TraceListing.h"
+
+#include <cstdio>
+#include <memory>
+
+int RunList(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Lists the samples of one trace of FILE as the Trace page does, one line per sample."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
+    parser.addOption({QStringLiteral("trace"), QStringLiteral("Trace number, 0-based (default 0)."),
+                      QStringLiteral("N"), QStringLiteral("0")});
+    AddFormatOptions(parser);
+    int exitCode = kExitOk;
+    if (!ParseCommand(parser, arguments, QStringLiteral("list"), exitCode))
+        return exitCode;
+    bool numeric = false;
+    const int trace = parser.value(QStringLiteral("trace")).toInt(&numeric);
+    if (!numeric || trace < 0) {
+        std::fprintf(stderr, "vantrel-cli list: --trace takes a trace number from 0 on\n");
+        return kExitUsage;
+    }
+
+    auto state = std::make_unique<ViewerState>();
+    StderrMessages messages;
+    OpenResult result;
+    if (!OpenLikeWindow(*state, parser.positionalArguments().first().toStdString(), result,
+                        messages))
+        return kExitFileProblem;
+    if (!ApplyFormatOverrides(parser, *state)) {
+        std::fprintf(stderr, "vantrel-cli list: unknown --data-type, --data-bytes or "
+                             "--byte-order value\n");
+        return kExitUsage;
+    }
+    for (const std::string& line : ListTraceSamples(*state, trace, messages))
+        std::printf("%s\n", line.c_str());
+    return kExitOk;
+}

@@ -1,0 +1,54 @@
+// vantrel-cli: Vantrel's file core from a terminal, for scripts and checks.
+#include "app/cli/CliSupport.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void PrintUsage(FILE* out) {
+    std::fprintf(out,
+                 "Usage: vantrel-cli COMMAND FILE [options]\n"
+                 "\n"
+                 "Commands:\n"
+                 "  info    the textual header, samples, sample rate, traces and format\n"
+                 "  list    the samples of one trace\n"
+                 "  scan    the minimum and maximum of every trace-header location\n"
+                 "\n"
+                 "'vantrel-cli COMMAND --help' describes a command's options.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (arguments.isEmpty()) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    const QString command = arguments.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        PrintUsage(stdout);
+        return kExitOk;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::printf("vantrel-cli %s\n", VANTREL_VERSION);
+        return kExitOk;
+    }
+    if (command == QLatin1String("info"))
+        return RunInfo(arguments);
+    if (command == QLatin1String("list"))
+        return RunList(arguments);
+    if (command == QLatin1String("scan"))
+        return RunScan(arguments);
+    std::fprintf(stderr, "vantrel-cli: unknown command '%s'\n", qPrintable(command));
+    PrintUsage(stderr);
+    return kExitUsage;
+}

@@ -1,0 +1,50 @@
+// Reading the SEG-Y file header: the textual header, the binary header's
+// samples per trace, sample interval and format code, the byte order and
+// the trace count from the file size.
+#pragma once
+
+#include "segy/SegyFormat.h"
+#include "segy/UserMessages.h"
+
+#include <cstdint>
+#include <string>
+
+namespace segy {
+
+// What the header reader fills. The viewer state holds these very fields,
+// so whatever the reader writes, also on failure, is what the viewer shows.
+struct SegyFileSummary {
+    char TextHeader[kTextHeaderCapacity] = {};
+    int32_t FormatCode = 0;
+    int32_t NumSamples = 0;
+    double SampleInterval = 0.0; // milliseconds
+    int32_t NumTraces = 0;
+    int32_t LittleEndian = 0;
+    int32_t IeeeFormat = 0;
+};
+
+inline const char* const kCannotOpenHeaderMessage =
+    "Cannot open input file <ReadSegyFileHeader>!!";
+
+// Reads the 3600-byte file header of `path` into `summary`. Returns 1 when
+// the binary header is recognised in either byte order, 0 when the file
+// cannot be opened (after telling the user) or is not recognised. With
+// withText false the textual header is left as it is. The caller sets
+// LittleEndian to 0 before the call.
+int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
+                           UserMessages& messages, bool withText = true);
+
+// Recounts the whole traces of `path` for another sample width; 0 when the
+// file cannot be opened (after telling the user).
+int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
+                        UserMessages& messages);
+
+// Whole traces in a file of `fileSize` bytes: the remainder is dropped, and
+// a file that ends inside its file header holds none.
+int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength);
+
+// True when the 3200 bytes are already ASCII text rather than EBCDIC:
+// more ASCII blanks (0x20) than EBCDIC blanks (0x40).
+bool LooksLikeAsciiText(const unsigned char* text);
+
+} // namespace segy

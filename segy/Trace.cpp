@@ -1,0 +1,118 @@
+#include "segy/Trace.h"
+
+#include "segy/ByteOrder.h"
+#include "segy/Conversions.h"
+#include "segy/PosixFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace segy {
+
+int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsigned char* buffer,
+                  UserMessages& messages) {
+    ReadOnlyFile file;
+    if (!file.Open(source.path)) {
+        messages.ShowMessage(kCannotOpenTraceMessage);
+        return 0;
+    }
+    if (bytes <= 0)
+        return 0;
+    if (index < 0) {
+        std::memset(buffer, 0, static_cast<size_t>(bytes));
+        return 0;
+    }
+    const int64_t offset =
+        TraceOffset(index, TraceLength(source.NumSamples, source.BytesPerSample));
+    const int64_t got = file.ReadAt(buffer, bytes, offset);
+    std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
+    return static_cast<int32_t>(got);
+}
+
+int32_t SampleWidth(int32_t dataType, int32_t bytesPerSample) {
+    if (dataType == kDataIbmFloat || dataType == kDataIeeeFloat)
+        return kFloatSampleWidth;
+    return bytesPerSample;
+}
+
+namespace {
+
+bool IsKnownEncoding(int32_t dataType, int32_t width) {
+    if (dataType == kDataIbmFloat || dataType == kDataIeeeFloat)
+        return true;
+    return dataType == kDataFixedPoint && (width == 1 || width == 2 || width == 4);
+}
+
+float DecodeOne(const unsigned char* p, int32_t dataType, int32_t width, int32_t littleEndian) {
+    switch (dataType) {
+    case kDataIbmFloat:
+        return BitsToFloat(IbmBitsToIeeeBits(Load32(p, littleEndian)));
+    case kDataIeeeFloat:
+        return BitsToFloat(Load32(p, littleEndian));
+    default:
+        break;
+    }
+    switch (width) {
+    case 1:
+        return static_cast<float>(static_cast<int8_t>(p[0]));
+    case 2:
+        return static_cast<float>(static_cast<int16_t>(Load16(p, littleEndian)));
+    default:
+        // Rounds to the nearest single, ties to even (16777217 -> 16777216).
+        return static_cast<float>(static_cast<int32_t>(Load32(p, littleEndian)));
+    }
+}
+
+} // namespace
+
+void DecodeTraceSamples(const unsigned char* buffer, int64_t bufferBytes,
+                        const SampleDecoding& decoding, float* samples) {
+    if (decoding.NumSamples <= 0)
+        return;
+    const int32_t width = SampleWidth(decoding.DataType, decoding.BytesPerSample);
+    if (!IsKnownEncoding(decoding.DataType, width)) {
+        std::fill(samples, samples + decoding.NumSamples, 0.0f);
+        return;
+    }
+    // Samples whose bytes lie wholly inside the buffer; IBM and IEEE samples
+    // read with a narrower BytesPerSample run past the trace's end.
+    const int64_t available = std::max<int64_t>(0, bufferBytes - kTraceHeaderSize) / width;
+    const int64_t decoded = std::min<int64_t>(decoding.NumSamples, available);
+    const unsigned char* p = buffer + kTraceHeaderSize;
+    for (int64_t i = 0; i < decoded; ++i, p += width)
+        samples[i] = DecodeOne(p, decoding.DataType, width, decoding.LittleEndian);
+    std::fill(samples + decoded, samples + decoding.NumSamples, 0.0f);
+}
+
+// The header words are the 240 bytes copied as they are when the file's
+// order is the host's, and with each word's bytes reversed otherwise.
+void DecodeHeaderWords(const unsigned char* header, std::span<int32_t, kHeaderWords4> words,
+                       int32_t littleEndian) {
+    std::memcpy(words.data(), header, kTraceHeaderSize);
+    if (IsHostOrder(littleEndian))
+        return;
+    auto* raw = reinterpret_cast<uint32_t*>(words.data());
+    SwapTraceHeader(raw, raw);
+}
+
+void DecodeHeaderWords(const unsigned char* header, std::span<int16_t, kHeaderWords2> words,
+                       int32_t littleEndian) {
+    if (IsHostOrder(littleEndian))
+        std::memcpy(words.data(), header, kTraceHeaderSize);
+    else
+        SwapBytePairs(header, words.data(), kTraceHeaderSize);
+}
+
+bool HeaderWordAtRow(const unsigned char* header, int32_t row, bool fourByteMode,
+                     int32_t littleEndian, int32_t& value) {
+    const int32_t words = fourByteMode ? kHeaderWords4 : kHeaderWords2;
+    if (row < 1 || row > words)
+        return false;
+    if (fourByteMode)
+        value = static_cast<int32_t>(Load32(header + 4 * (row - 1), littleEndian));
+    else
+        value = static_cast<int16_t>(Load16(header + 2 * (row - 1), littleEndian));
+    return true;
+}
+
+} // namespace segy

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every Vantrel test.
+#   ./test.sh              the whole suite
+#   ./test.sh --sanitize   the whole suite under AddressSanitizer and UBSan
+set -euo pipefail
+cd "$(dirname "$0")"
+
+sanitize=0
+for arg in "$@"; do
+    case "$arg" in
+    --sanitize) sanitize=1 ;;
+    *) echo "usage: ./test.sh [--sanitize]" >&2; exit 2 ;;
+    esac
+done
+
+./scripts/setup.sh
+if [ "$sanitize" -eq 1 ]; then
+    build=build-sanitize
+    ./scripts/build.sh "$build" -DVANTREL_SANITIZE=ON
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+else
+    build=build
+    ./scripts/build.sh "$build"
+fi
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,3 @@
+#include "segy/Conversions.h"
+#include <gtest/gtest.h>
+TEST(Placeholder, Builds) { SUCCEED(); }
