@@ -77,8 +77,8 @@ uint32_t IbmBitsToIeeeBits(uint32_t ibm) {
 void IbmToIeee(const unsigned char* source, float* destination, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         const unsigned char* p = source + 4 * static_cast<int64_t>(i);
-        const uint32_t ibm = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
-                             (uint32_t{p[2]} << 8) | p[3];
+        const uint32_t ibm =
+            (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
         const uint32_t bits = IbmBitsToIeeeBits(ibm);
         std::memcpy(&destination[i], &bits, sizeof bits);
     }
@@ -86,8 +86,8 @@ void IbmToIeee(const unsigned char* source, float* destination, int32_t count) {
 
 void SwapWord(uint32_t* destination, const uint32_t* source) {
     const uint32_t v = *source;
-    *destination = ((v & 0x000000FFu) << 24) | ((v & 0x0000FF00u) << 8) |
-                   ((v & 0x00FF0000u) >> 8) | ((v & 0xFF000000u) >> 24);
+    *destination = ((v & 0x000000FFu) << 24) | ((v & 0x0000FF00u) << 8) | ((v & 0x00FF0000u) >> 8) |
+                   ((v & 0xFF000000u) >> 24);
 }
 
 void SwapTraceHeader(uint32_t* destination, const uint32_t* source) {

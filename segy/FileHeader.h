@@ -23,8 +23,7 @@ struct SegyFileSummary {
     int32_t IeeeFormat = 0;
 };
 
-inline const char* const kCannotOpenHeaderMessage =
-    "Cannot open input file <ReadSegyFileHeader>!!";
+inline const char* const kCannotOpenHeaderMessage = "Cannot open input file <ReadSegyFileHeader>!!";
 
 // Reads the 3600-byte file header of `path` into `summary`. Returns 1 when
 // the binary header is recognised in either byte order, 0 when the file

@@ -7,7 +7,9 @@
 
 namespace segy {
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    Close();
+}
 
 bool ReadOnlyFile::Open(const std::string& path) {
     Close();

@@ -9,15 +9,14 @@
 namespace {
 
 void PrintUsage(FILE* out) {
-    std::fprintf(out,
-                 "Usage: vantrel-cli COMMAND FILE [options]\n"
-                 "\n"
-                 "Commands:\n"
-                 "  info    the textual header, samples, sample rate, traces and format\n"
-                 "  list    the samples of one trace\n"
-                 "  scan    the minimum and maximum of every trace-header location\n"
-                 "\n"
-                 "'vantrel-cli COMMAND --help' describes a command's options.\n");
+    std::fprintf(out, "Usage: vantrel-cli COMMAND FILE [options]\n"
+                      "\n"
+                      "Commands:\n"
+                      "  info    the textual header, samples, sample rate, traces and format\n"
+                      "  list    the samples of one trace\n"
+                      "  scan    the minimum and maximum of every trace-header location\n"
+                      "\n"
+                      "'vantrel-cli COMMAND --help' describes a command's options.\n");
 }
 
 } // namespace

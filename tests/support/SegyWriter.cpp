@@ -68,8 +68,12 @@ unsigned char AsciiToEbcdic(unsigned char c) {
 
 SegyWriter::SegyWriter(FileSpec spec) : spec_(std::move(spec)) {}
 
-void SegyWriter::SetBinary16(int offset, int16_t value) { binary16_.emplace_back(offset, value); }
-void SegyWriter::SetBinary32(int offset, int32_t value) { binary32_.emplace_back(offset, value); }
+void SegyWriter::SetBinary16(int offset, int16_t value) {
+    binary16_.emplace_back(offset, value);
+}
+void SegyWriter::SetBinary32(int offset, int32_t value) {
+    binary32_.emplace_back(offset, value);
+}
 
 void SegyWriter::Store16(unsigned char* p, int16_t v) const {
     if (spec_.littleEndian)
@@ -168,11 +172,14 @@ std::vector<unsigned char> SegyWriter::Bytes() const {
     return bytes;
 }
 
-bool SegyWriter::WriteTo(const std::string& path) const { return WriteBytes(path, Bytes()); }
+bool SegyWriter::WriteTo(const std::string& path) const {
+    return WriteBytes(path, Bytes());
+}
 
 bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 

@@ -25,21 +25,21 @@ uint32_t IeeeToIbmBits(float value);
 unsigned char AsciiToEbcdic(unsigned char c);
 
 struct FileSpec {
-    std::vector<std::string> textLines;  // up to 40 lines; padded with blanks
-    bool asciiText = false;              // store the text as ASCII, not EBCDIC
+    std::vector<std::string> textLines; // up to 40 lines; padded with blanks
+    bool asciiText = false;             // store the text as ASCII, not EBCDIC
     int16_t sampleIntervalUs = 4000;
     int16_t numSamples = 0;
     SampleEncoding encoding = SampleEncoding::IbmFloat;
-    int16_t formatCode = -1;             // -1: the encoding's own code
+    int16_t formatCode = -1; // -1: the encoding's own code
     bool littleEndian = false;
-    bool ieeeMarker = false;             // '[' at file position 3599
+    bool ieeeMarker = false; // '[' at file position 3599
 };
 
 struct TraceSpec {
     // (byte position 1-based, value) pairs for 4-byte and 2-byte words.
     std::vector<std::pair<int, int32_t>> words4;
     std::vector<std::pair<int, int16_t>> words2;
-    std::vector<double> samples;         // padded with zeros to numSamples
+    std::vector<double> samples; // padded with zeros to numSamples
 };
 
 class SegyWriter {

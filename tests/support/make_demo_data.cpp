@@ -12,11 +12,8 @@ using namespace segytest;
 namespace {
 
 std::vector<std::string> TextLines(const std::string& title, const std::string& detail) {
-    return {"C 1 VANTREL DEMO DATA - SYNTHETIC, FREE TO SHARE",
-            "C 2 " + title,
-            "C 3 " + detail,
-            "C 4 WRITTEN BY THE VANTREL TEST WRITER",
-            "C40 END TEXTUAL HEADER"};
+    return {"C 1 VANTREL DEMO DATA - SYNTHETIC, FREE TO SHARE", "C 2 " + title, "C 3 " + detail,
+            "C 4 WRITTEN BY THE VANTREL TEST WRITER", "C40 END TEXTUAL HEADER"};
 }
 
 bool WriteSection(const std::string& path) {

@@ -1,0 +1,156 @@
+// vantrel-cli on files the tests write: exit codes, messages, the invalid
+// layout substitution and the format overrides.
+#include "tests/support/SegyWriter.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun RunCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class Cli : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    QString Write(const QString& name, const segytest::SegyWriter& writer) {
+        const QString path = dir.filePath(name);
+        if (!writer.WriteTo(path.toStdString()))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void usageErrorsExitWithTwo() {
+        QCOMPARE(RunCli({}).exitCode, 2);
+        QCOMPARE(RunCli({QStringLiteral("frobnicate"), QStringLiteral("x")}).exitCode, 2);
+        QCOMPARE(RunCli({QStringLiteral("info")}).exitCode, 2);
+        QCOMPARE(
+            RunCli({QStringLiteral("info"), QStringLiteral("a"), QStringLiteral("b")}).exitCode, 2);
+        QCOMPARE(RunCli({QStringLiteral("info"), QStringLiteral("--bogus"), QStringLiteral("a")})
+                     .exitCode,
+                 2);
+        QCOMPARE(RunCli({QStringLiteral("scan"), QStringLiteral("a"), QStringLiteral("--mode"),
+                         QStringLiteral("sideways")})
+                     .exitCode,
+                 2);
+        const CliRun help = RunCli({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("info"));
+        const CliRun version = RunCli({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith("vantrel-cli 1."));
+    }
+
+    void missingAndForeignFilesExitWithOne() {
+        const CliRun missing =
+            RunCli({QStringLiteral("info"), dir.filePath(QStringLiteral("no.sgy"))});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains("Cannot open input file <ReadSegyFileHeader>!!"));
+        QVERIFY(missing.err.contains("Not Recognized SEGY format"));
+
+        QFile text(dir.filePath(QStringLiteral("notes.txt")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray(5000, 'x'));
+        text.close();
+        const CliRun foreign = RunCli({QStringLiteral("list"), text.fileName()});
+        QCOMPARE(foreign.exitCode, 1);
+        QVERIFY(foreign.err.contains("Not Recognized SEGY format"));
+        QVERIFY(foreign.out.isEmpty());
+    }
+
+    void aZeroLayoutIsShownAsFiveHundredSamplesOfTwoMilliseconds() {
+        segytest::FileSpec spec;
+        spec.numSamples = 0;
+        spec.sampleIntervalUs = 0;
+        const QString path = Write(QStringLiteral("zero.sgy"), segytest::SegyWriter(spec));
+        const CliRun run = RunCli({QStringLiteral("info"), path, QStringLiteral("--json")});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(info.value(QStringLiteral("NumSamples")).toInt(), 500);
+        QCOMPARE(info.value(QStringLiteral("SampleInterval")).toDouble(), 2.0);
+        QCOMPARE(info.value(QStringLiteral("VScrollMax")).toInt(), 1000);
+        QCOMPARE(info.value(QStringLiteral("Message")).toString(),
+                 QStringLiteral("Invalid File Format!"));
+        QVERIFY(run.err.contains("Invalid File Format!"));
+
+        const CliRun plain = RunCli({QStringLiteral("info"), path});
+        QVERIFY(plain.out.contains("Samples: 500\nSample Rate: 2\nTraces: 0\n"));
+    }
+
+    void plainInfoShowsTheWindowsFields() {
+        segytest::FileSpec spec;
+        spec.textLines = {"C 1 LINE ONE"};
+        spec.numSamples = 3;
+        spec.sampleIntervalUs = 250;
+        spec.encoding = segytest::SampleEncoding::Int16;
+        spec.littleEndian = true;
+        segytest::SegyWriter writer(spec);
+        writer.AddNumberedTrace(0);
+        const CliRun run =
+            RunCli({QStringLiteral("info"), Write(QStringLiteral("le.sgy"), writer)});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("C 1 LINE ONE"));
+        QVERIFY(run.out.contains("Samples: 3\nSample Rate: 0.25\nTraces: 1\nFormat Code: 3\n"
+                                 "Data Type: Fixed Point\nData Bytes: 2 Bytes\n"
+                                 "Byte Order: Little Endian\nMessage: Custom SEGY format\n"));
+    }
+
+    void listTakesTheWindowsOverrides() {
+        segytest::FileSpec spec;
+        spec.numSamples = 2;
+        spec.encoding = segytest::SampleEncoding::Int16;
+        segytest::SegyWriter writer(spec);
+        segytest::TraceSpec trace;
+        trace.samples = {-2, 1};
+        writer.AddTrace(trace);
+        writer.AddTrace(trace);
+        const QString path = Write(QStringLiteral("i2.sgy"), writer);
+        QCOMPARE(RunCli({QStringLiteral("list"), path}).out,
+                 QByteArray("0 : -2.00000000\n1 : 1.00000000\n"));
+        QCOMPARE(RunCli({QStringLiteral("list"), path, QStringLiteral("--byte-order"),
+                         QStringLiteral("little")})
+                     .out,
+                 QByteArray("0 : -257.00000000\n1 : 256.00000000\n"));
+        // One byte per sample: FF FE 00 01 read as four 1-byte samples...
+        // of which the listing shows the two the header announces.
+        QCOMPARE(RunCli({QStringLiteral("list"), path, QStringLiteral("--data-bytes"),
+                         QStringLiteral("1")})
+                     .out,
+                 QByteArray("0 : -1.00000000\n1 : -2.00000000\n"));
+        // A trace past the end lists zeros; a negative one is a usage error.
+        QCOMPARE(
+            RunCli({QStringLiteral("list"), path, QStringLiteral("--trace"), QStringLiteral("5")})
+                .out,
+            QByteArray("0 : 0.00000000\n1 : 0.00000000\n"));
+        QCOMPARE(
+            RunCli({QStringLiteral("list"), path, QStringLiteral("--trace"), QStringLiteral("-1")})
+                .exitCode,
+            2);
+        QCOMPARE(RunCli({QStringLiteral("list"), path, QStringLiteral("--data-type"),
+                         QStringLiteral("decimal")})
+                     .exitCode,
+                 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(Cli)
+#include "tst_cli.moc"
