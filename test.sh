@@ -2,6 +2,8 @@
 # Sets up, builds and runs every Vantrel test.
 #   ./test.sh              the whole suite
 #   ./test.sh --sanitize   the whole suite under AddressSanitizer and UBSan
+# The plain run also runs each fuzz target for a few seconds as a smoke test
+# (VANTREL_FUZZ_SECONDS, default 5; 0 skips it).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,5 +24,9 @@ if [ "$sanitize" -eq 1 ]; then
 else
     build=build
     ./scripts/build.sh "$build"
+    fuzz_seconds=${VANTREL_FUZZ_SECONDS:-5}
+    if [ "$fuzz_seconds" -gt 0 ]; then
+        ./fuzz/run.sh "$fuzz_seconds"
+    fi
 fi
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
