@@ -2,9 +2,31 @@
 
 #include "segy/SegyFormat.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
+#include <vector>
+
+namespace {
+std::vector<std::string>& RawArguments() {
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+} // namespace
+
+void KeepRawArguments(int argc, char** argv) {
+    RawArguments().assign(argv, argv + argc);
+}
+
+std::string FileArgument(const QCommandLineParser& parser) {
+    const QString decoded = parser.positionalArguments().first();
+    for (const std::string& raw : RawArguments())
+        if (QString::fromLocal8Bit(raw.data(), static_cast<qsizetype>(raw.size())) == decoded)
+            return raw;
+    return QFile::encodeName(decoded).toStdString();
+}
 
 void StderrMessages::ShowMessage(const std::string& text) {
     std::fprintf(stderr, "vantrel-cli: %s\n", text.c_str());

@@ -47,6 +47,13 @@ private:
 bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
                   int& exitCode);
 
+// Keeps the program's arguments as the bytes the shell passed, so that file
+// names that are not valid in the locale's encoding still open.
+void KeepRawArguments(int argc, char** argv);
+
+// The FILE argument as the bytes it was given in.
+std::string FileArgument(const QCommandLineParser& parser);
+
 // Opens FILE as the window's open flow would. Returns false (after the
 // message on standard error) when it is not recognised.
 bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& result,

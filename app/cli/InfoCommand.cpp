@@ -83,8 +83,7 @@ int RunInfo(const QStringList& arguments) {
     auto state = std::make_unique<ViewerState>();
     StderrMessages messages;
     OpenResult result;
-    const bool recognized = OpenLikeWindow(
-        *state, parser.positionalArguments().first().toStdString(), result, messages);
+    const bool recognized = OpenLikeWindow(*state, FileArgument(parser), result, messages);
     if (parser.isSet(QStringLiteral("json")))
         std::printf("%s", QJsonDocument(InfoJson(*state, result)).toJson().constData());
     else if (recognized)

@@ -27,8 +27,7 @@ int RunList(const QStringList& arguments) {
     auto state = std::make_unique<ViewerState>();
     StderrMessages messages;
     OpenResult result;
-    if (!OpenLikeWindow(*state, parser.positionalArguments().first().toStdString(), result,
-                        messages))
+    if (!OpenLikeWindow(*state, FileArgument(parser), result, messages))
         return kExitFileProblem;
     if (!ApplyFormatOverrides(parser, *state)) {
         std::fprintf(stderr, "vantrel-cli list: unknown --data-type, --data-bytes or "

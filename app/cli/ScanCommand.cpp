@@ -58,7 +58,7 @@ int RunScan(const QStringList& arguments) {
     auto state = std::make_unique<ViewerState>();
     StderrMessages messages;
     OpenResult result;
-    const std::string path = parser.positionalArguments().first().toStdString();
+    const std::string path = FileArgument(parser);
     if (!OpenLikeWindow(*state, path, result, messages))
         return kExitFileProblem;
 

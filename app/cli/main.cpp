@@ -22,6 +22,7 @@ void PrintUsage(FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepRawArguments(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));

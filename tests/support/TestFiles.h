@@ -32,6 +32,14 @@ bool WriteAt(const std::string& path, int64_t offset, const std::vector<unsigned
 // Sets the size of `path`, creating it when missing (sparse when growing).
 bool Resize(const std::string& path, int64_t size);
 
+// Runs a program with arguments given as raw bytes and collects its output.
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+
 // Records what the core tells the user.
 class RecordingMessages final : public segy::UserMessages {
 public:
