@@ -2,16 +2,33 @@
 
 #include "segy/Trace.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <limits>
 
+namespace {
+
+constexpr int kSampleDecimals = 8;
+// The longest line: an 11-character sample number, the separator and the
+// largest float in fixed notation (39 digits, sign, point and 8 decimals).
+constexpr size_t kSampleLineCapacity = 128;
+
+} // namespace
+
 std::string FormatSampleLine(int32_t sampleNumber, float value) {
-    char line[512];
-    const int n =
-        std::snprintf(line, sizeof line, "%d : %0.8f", sampleNumber, static_cast<double>(value));
-    return std::string(line, n > 0 ? static_cast<size_t>(n) : 0);
+    // to_chars in fixed notation with precision 8 writes the same digits as
+    // printf's "%0.8f" (both round exactly; infinities and NaNs as "inf",
+    // "-inf", "nan", "-nan") and is many times faster, which a listing of
+    // 32767 lines feels.
+    static constexpr char kSeparator[] = " : ";
+    char line[kSampleLineCapacity];
+    char* const end = line + sizeof line;
+    char* p = std::to_chars(line, end, sampleNumber).ptr;
+    p = std::copy(kSeparator, kSeparator + sizeof kSeparator - 1, p);
+    p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::fixed, kSampleDecimals)
+            .ptr;
+    return std::string(line, p);
 }
 
 std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t index,

@@ -13,9 +13,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -71,6 +74,7 @@ private slots:
     void samplesDecodeByteExact();
     void nonFiniteSamplesPrintAsTheCLibrary();
     void noSamplesListsNothing();
+    void linesMatchPrintfForEveryKindOfFloat();
     void cliListingMatchesCorpusReference();
 
 private:
@@ -251,6 +255,25 @@ void ListingTest::noSamplesListsNothing() {
     RecordedMessages messages;
     QVERIFY(TraceListingLines(state, QStringLiteral("0"), 0, messages).isEmpty());
     QCOMPARE(messages.beeps, 0);
+}
+
+void ListingTest::linesMatchPrintfForEveryKindOfFloat() {
+    // Random bit patterns reach every exponent: subnormals, values that
+    // round at the eighth decimal, the largest floats, infinities and NaNs.
+    QRandomGenerator generator(2024);
+    const std::vector<int32_t> sampleNumbers = {0, 9, 32766, std::numeric_limits<int32_t>::min(),
+                                                std::numeric_limits<int32_t>::max()};
+    for (int i = 0; i < 300000; ++i) {
+        const quint32 bits = generator.generate();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        const int32_t sampleNumber = sampleNumbers[static_cast<size_t>(i) % sampleNumbers.size()];
+        char expected[512];
+        std::snprintf(expected, sizeof expected, "%d : %0.8f", sampleNumber,
+                      static_cast<double>(value));
+        const std::string line = FormatSampleLine(sampleNumber, value);
+        QVERIFY2(line == expected, expected);
+    }
 }
 
 void ListingTest::cliListingMatchesCorpusReference() {
