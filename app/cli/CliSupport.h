@@ -64,6 +64,7 @@ bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& res
 bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state);
 void AddFormatOptions(QCommandLineParser& parser);
 
+int RunExport(const QStringList& arguments);
 int RunInfo(const QStringList& arguments);
 int RunList(const QStringList& arguments);
 int RunScan(const QStringList& arguments);

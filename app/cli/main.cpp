@@ -9,14 +9,16 @@
 namespace {
 
 void PrintUsage(FILE* out) {
-    std::fprintf(out, "Usage: vantrel-cli COMMAND FILE [options]\n"
-                      "\n"
-                      "Commands:\n"
-                      "  info    the textual header, samples, sample rate, traces and format\n"
-                      "  list    the samples of one trace\n"
-                      "  scan    the minimum and maximum of every trace-header location\n"
-                      "\n"
-                      "'vantrel-cli COMMAND --help' describes a command's options.\n");
+    std::fprintf(out,
+                 "Usage: vantrel-cli COMMAND FILE [options]\n"
+                 "\n"
+                 "Commands:\n"
+                 "  info    the textual header, samples, sample rate, traces and format\n"
+                 "  list    the samples of one trace\n"
+                 "  scan    the minimum and maximum of every trace-header location\n"
+                 "  export  the debug file: excerpts of FILE's start and middle (--output OUT)\n"
+                 "\n"
+                 "'vantrel-cli COMMAND --help' describes a command's options.\n");
 }
 
 } // namespace
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
         return RunList(arguments);
     if (command == QLatin1String("scan"))
         return RunScan(arguments);
+    if (command == QLatin1String("export"))
+        return RunExport(arguments);
     std::fprintf(stderr, "vantrel-cli: unknown command '%s'\n", qPrintable(command));
     PrintUsage(stderr);
     return kExitUsage;
