@@ -138,10 +138,11 @@ void RadioGroup::setColumns(int columns) {
 }
 
 int RadioGroup::itemIndex() const {
-    return buttons_->checkedId();
+    return buttons_->buttons().isEmpty() ? chosen_ : buttons_->checkedId();
 }
 
 void RadioGroup::setItemIndex(int index) {
+    chosen_ = index;
     if (QAbstractButton* button = buttons_->button(index)) {
         button->setChecked(true);
         return;
@@ -154,7 +155,7 @@ void RadioGroup::setItemIndex(int index) {
 }
 
 void RadioGroup::Rebuild() {
-    const int chosen = itemIndex();
+    chosen_ = itemIndex();
     for (QAbstractButton* button : buttons_->buttons()) {
         buttons_->removeButton(button);
         delete button;
@@ -166,5 +167,5 @@ void RadioGroup::Rebuild() {
         buttons_->addButton(button, i);
         grid->addWidget(button, i / columns_, i % columns_);
     }
-    setItemIndex(chosen);
+    setItemIndex(chosen_);
 }

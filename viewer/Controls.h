@@ -119,5 +119,7 @@ private:
 
     QStringList items_;
     int columns_ = 1;
+    // The chosen item while there are no buttons yet to hold it.
+    int chosen_ = -1;
     QButtonGroup* buttons_;
 };

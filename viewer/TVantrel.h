@@ -14,8 +14,8 @@
 
 #include <string>
 
-class QAction;
-class QMenu;
+#include <QAction>
+#include <QMenu>
 class QPainter;
 
 // Given as the second command-line argument, it skips the welcome screen.
