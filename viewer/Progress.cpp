@@ -46,11 +46,7 @@ void TIDD_PROGRESS::SetProgress(int32_t percent) {
 }
 
 void TIDD_PROGRESS::SetProgressText(const std::string& text) {
-    SetProgressText(QString::fromStdString(text));
-}
-
-void TIDD_PROGRESS::SetProgressText(const QString& text) {
-    Prog->setText(text);
+    Prog->setText(QString::fromStdString(text));
     repaint();
 }
 

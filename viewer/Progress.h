@@ -20,7 +20,6 @@ public:
     // repaint and the pending events.
     void SetProgress(int32_t percent) override;
     void SetProgressText(const std::string& text) override;
-    void SetProgressText(const QString& text);
 
     void ShowProgress() override { show(); }
     void HideProgress() override { hide(); }

@@ -184,6 +184,14 @@ void TVantrel::SetUpControls() {
     VScrollBar->setMinimum(0);
 
     TabSheet4->setFont(SansFont(kAboutFontPixels, true));
+    QPalette white = Panel3->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    Panel3->setPalette(white);
+    for (QPushButton* link : {SpeedButton2, SpeedButton3}) {
+        QPalette red = link->palette();
+        red.setColor(QPalette::ButtonText, Qt::red);
+        link->setPalette(red);
+    }
     Label6->setFont(SansFont(kAboutTitlePixels, true));
     Label10->setFont(SansFont(kAboutNoticePixels, true));
     Label7->setFont(SansFont(kAboutVersionPixels, true));
