@@ -1,0 +1,171 @@
+#include "viewer/Controls.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {}
+
+void PaintBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    emit Paint(painter);
+}
+
+void ExitLineEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Only focus moving on to another control counts, not the window losing
+    // activation or a menu popping up.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit Exit();
+}
+
+UpDown::UpDown(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+    for (QToolButton* button : {up_, down_}) {
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRepeat(true);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void UpDown::setMinimum(int value) {
+    minimum_ = value;
+    position_ = std::max(position_, minimum_);
+}
+
+void UpDown::setMaximum(int value) {
+    maximum_ = value;
+    position_ = std::min(position_, std::max(maximum_, minimum_));
+}
+
+void UpDown::setPosition(int value) {
+    position_ = std::clamp(value, minimum_, std::max(maximum_, minimum_));
+}
+
+void UpDown::Step(int delta) {
+    if (associate_) {
+        bool ok = false;
+        const int typed = associate_->text().toInt(&ok);
+        if (ok)
+            setPosition(typed);
+    }
+    setPosition(position_ + delta);
+    if (associate_)
+        associate_->setText(QString::number(position_));
+}
+
+void UpDown::resizeEvent(QResizeEvent*) {
+    const int half = height() / 2;
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
+}
+
+StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+}
+
+void StringGrid::SetColCount(int columns) {
+    setColumnCount(columns);
+    for (int c = 0; c < columns; ++c) {
+        if (!horizontalHeaderItem(c))
+            setHorizontalHeaderItem(c, new QTableWidgetItem(QString()));
+    }
+}
+
+void StringGrid::SetRowCount(int rows) {
+    setRowCount(std::max(rows, 1) - 1);
+}
+
+void StringGrid::SetColWidths(const QList<int>& widths) {
+    for (int c = 0; c < widths.size() && c < columnCount(); ++c)
+        setColumnWidth(c, widths[c]);
+}
+
+void StringGrid::SetRowHeight(int pixels) {
+    verticalHeader()->setMinimumSectionSize(pixels);
+    verticalHeader()->setDefaultSectionSize(pixels);
+    horizontalHeader()->setFixedHeight(pixels + 1);
+}
+
+QString StringGrid::Cell(int column, int row) const {
+    const QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+    return cell ? cell->text() : QString();
+}
+
+void StringGrid::SetCell(int column, int row, const QString& text) {
+    if (column < 0 || column >= columnCount() || row < 0 || row >= RowCount())
+        return;
+    QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+    if (cell) {
+        cell->setText(text);
+        return;
+    }
+    if (row == 0)
+        setHorizontalHeaderItem(column, new QTableWidgetItem(text));
+    else
+        setItem(row - 1, column, new QTableWidgetItem(text));
+}
+
+RadioGroup::RadioGroup(QWidget* parent) : QGroupBox(parent), buttons_(new QButtonGroup(this)) {
+    new QGridLayout(this);
+    connect(buttons_, &QButtonGroup::idClicked, this, [this] { emit Click(); });
+}
+
+void RadioGroup::setItems(const QStringList& items) {
+    items_ = items;
+    Rebuild();
+}
+
+void RadioGroup::setColumns(int columns) {
+    columns_ = std::max(columns, 1);
+    Rebuild();
+}
+
+int RadioGroup::itemIndex() const {
+    return buttons_->buttons().isEmpty() ? chosen_ : buttons_->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index) {
+    chosen_ = index;
+    if (QAbstractButton* button = buttons_->button(index)) {
+        button->setChecked(true);
+        return;
+    }
+    if (QAbstractButton* checked = buttons_->checkedButton()) {
+        buttons_->setExclusive(false);
+        checked->setChecked(false);
+        buttons_->setExclusive(true);
+    }
+}
+
+void RadioGroup::Rebuild() {
+    chosen_ = itemIndex();
+    for (QAbstractButton* button : buttons_->buttons()) {
+        buttons_->removeButton(button);
+        delete button;
+    }
+    auto* grid = static_cast<QGridLayout*>(layout());
+    grid->setContentsMargins(8, 2, 8, 2);
+    for (int i = 0; i < items_.size(); ++i) {
+        auto* button = new QRadioButton(items_[i], this);
+        buttons_->addButton(button, i);
+        grid->addWidget(button, i / columns_, i % columns_);
+    }
+    setItemIndex(chosen_);
+}

@@ -1,0 +1,125 @@
+// Small controls the forms need and Qt has no exact match for: a paint box
+// that hands its painter to a handler, an up-down pair of arrows attached to
+// an edit, a string grid addressed by column and row with a fixed title row,
+// a radio group with an item index, and an edit that reports losing focus.
+#pragma once
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTableWidget>
+#include <QWidget>
+
+class QButtonGroup;
+class QPainter;
+class QToolButton;
+
+class PaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaintBox(QWidget* parent = nullptr);
+signals:
+    void Paint(QPainter& painter);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// An edit whose Exit signal fires when it loses the input focus.
+class ExitLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit ExitLineEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+signals:
+    void Exit();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+// Two arrows that step a position between limits and write it into the
+// attached edit as a plain decimal number. A step starts from the number the
+// edit holds, so typing and stepping agree.
+class UpDown : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
+    Q_PROPERTY(int position READ position WRITE setPosition)
+public:
+    explicit UpDown(QWidget* parent = nullptr);
+
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+    int position() const { return position_; }
+    void setMinimum(int value);
+    void setMaximum(int value);
+    // Sets the position (clamped to the limits) without touching the edit.
+    void setPosition(int value);
+    void SetAssociate(QLineEdit* edit) { associate_ = edit; }
+    QToolButton* UpButton() const { return up_; }
+    QToolButton* DownButton() const { return down_; }
+
+    // One arrow click: +1 or -1.
+    void Step(int delta);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int minimum_ = 0;
+    int maximum_ = 100;
+    int position_ = 0;
+    QLineEdit* associate_ = nullptr;
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
+// A table of text cells addressed as (column, row) where row 0 is the fixed
+// title row (shown as the header, so it stays in view) and RowCount counts it.
+class StringGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit StringGrid(QWidget* parent = nullptr);
+
+    int ColCount() const { return columnCount(); }
+    void SetColCount(int columns);
+    int RowCount() const { return rowCount() + 1; }
+    // `rows` includes the title row; at least the title row stays.
+    void SetRowCount(int rows);
+    void SetColWidths(const QList<int>& widths);
+    void SetRowHeight(int pixels);
+
+    QString Cell(int column, int row) const;
+    void SetCell(int column, int row, const QString& text);
+};
+
+// A framed group of radio buttons in columns with one chosen item.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+    Q_PROPERTY(QStringList items READ items WRITE setItems)
+    Q_PROPERTY(int columns READ columns WRITE setColumns)
+    Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex)
+public:
+    explicit RadioGroup(QWidget* parent = nullptr);
+
+    QStringList items() const { return items_; }
+    void setItems(const QStringList& items);
+    int columns() const { return columns_; }
+    void setColumns(int columns);
+    // The chosen item, -1 for none.
+    int itemIndex() const;
+    void setItemIndex(int index);
+    QButtonGroup* Buttons() const { return buttons_; }
+signals:
+    // The user clicked an item.
+    void Click();
+
+private:
+    void Rebuild();
+
+    QStringList items_;
+    int columns_ = 1;
+    // The chosen item while there are no buttons yet to hold it.
+    int chosen_ = -1;
+    QButtonGroup* buttons_;
+};

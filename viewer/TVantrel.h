@@ -1,0 +1,107 @@
+// The main window: every control of the form (as members named like the
+// controls, through the generated form class), the viewer state, and the
+// handlers bound to the controls' events.
+#pragma once
+
+#include "segy/UserMessages.h"
+#include "ui_TVantrel.h"
+#include "viewer/EdgeAnchors.h"
+#include "viewer/UiSeams.h"
+#include "viewer/ViewerState.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <string>
+
+#include <QAction>
+#include <QMenu>
+class QPainter;
+
+// Given as the second command-line argument, it skips the welcome screen.
+inline const char* const kLaunchCode = "Kvoln-730418";
+
+inline constexpr int kHeaderPage = 0;
+inline constexpr int kDataPage = 1;
+inline constexpr int kHelpPage = 2;
+inline constexpr int kAboutPage = 3;
+inline constexpr int kBatchPage = 4;
+inline constexpr int kTracePage = 5;
+
+// The file a start-up argument names: an absolute path as it is, a relative
+// one looked up below `startFolder` (where the program was started from),
+// then below `programFolder`. Empty unless it is an existing regular file.
+QString ResolveStartFile(const QString& argument, const QString& startFolder,
+                         const QString& programFolder);
+
+class TVantrel : public QMainWindow, public Ui::TVantrel, public segy::UserMessages {
+    Q_OBJECT
+public:
+    // `arguments` as the command line gives them: the program, then the
+    // file to open and the launch code, both optional.
+    TVantrel(const QStringList& arguments, UserInterface& userInterface, QWidget* owner = nullptr);
+    ~TVantrel() override;
+
+    // The core's messages reach the user through the window's seam.
+    void ShowMessage(const std::string& text) override;
+    void Beep() override;
+
+    UserInterface& UserSeam() const { return userInterface_; }
+
+    // Changing the page or the file selection in code must not run the
+    // handlers the user's changes run; these do it quietly.
+    void ActivatePage(int index);
+    void SelectFileItem(int index);
+
+    // Lists the folder of `chosenFile` with the same extension into
+    // FolderFiles and SegyFileLB and selects the file when it is listed.
+    void FillFolderList(const QString& chosenFile);
+    // SegyPathED's folder joined with the selected item; empty without one.
+    std::string SelectedFilePath() const;
+
+    ViewerState State;
+    FileDialogRequest OpenDialog1;
+    FileDialogRequest SD1;
+    QMenu* PopupMenu1;
+    QAction* UpperLocation1;
+    QAction* LowerLabelLocation1;
+    QAction* BrowseKelvane;
+    QAction* VantrelURL;
+
+public slots:
+    void SegyBrowseBtnClick();
+    void SegyFileLBChange();
+    void SampRateEDExit();
+    void DataTypeCBChange();
+    void DataBytesCBChange();
+    void GainEDExit();
+    void LabelIncEDExit();
+    void ByteOrderCBChange();
+    void PageControl1Change();
+    void FormDestroy();
+    void ScanHdrsBtnClick();
+    void ByteSelectRBClick();
+    void AutoScanChkClick();
+    void SelTrcEDChange();
+    void AutoScanCBChange();
+    void UpperLocation1Click();
+    void LowerLabelLocation1Click();
+    void PB1Paint(QPainter& painter);
+    void HScrollBarScroll(int action);
+    void VScrollBarScroll(int action);
+    void VScrollBarChange();
+    void ZoomBtnClick();
+    void TrcSelEDChange();
+    void ExportDebugFileBtnClick();
+
+private:
+    void SetUpControls();
+    void AnchorControls();
+    void BindHandlers();
+    void SetStartValues();
+    void ShowStartPages();
+    void OpenStartFile(const QString& argument, const QString& startFolder);
+
+    UserInterface& userInterface_;
+    EdgeAnchors anchors_;
+};
