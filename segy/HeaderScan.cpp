@@ -132,20 +132,24 @@ public:
         return kProgressEveryHeaders - k % kProgressEveryHeaders;
     }
 
-    // Called before each batch (k headers read so far).
-    void BeforeBatch() {
+    // Called before each batch (k headers read so far); false when the
+    // events that ran asked the scan to stop.
+    bool BeforeBatch() {
         const auto now = Clock::now();
         if (now - lastEvents_ >= kEventInterval) {
             lastEvents_ = now;
             progress_.ProcessPendingEvents();
         }
+        return !progress_.StopRequested();
     }
 
-    // Called after each batch entered the tables (k headers now).
-    void AfterBatch(int64_t k) {
+    // Called after each batch entered the tables (k headers now); false when
+    // the events the progress update let run asked the scan to stop.
+    bool AfterBatch(int64_t k) {
         if (k % kProgressEveryHeaders != 0 || numTraces_ <= 0)
-            return;
+            return true;
         progress_.SetProgress(static_cast<int32_t>(k * 100 / numTraces_));
+        return !progress_.StopRequested();
     }
 
 private:
@@ -159,7 +163,7 @@ int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int32_t 
                          HeaderScanTables& tables, FullScanPacer& pacer) {
     const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength);
     const int64_t blockBytes = tracesPerBlock * traceLength;
-    auto block = std::make_unique<unsigned char[]>(static_cast<size_t>(blockBytes));
+    auto block = std::make_unique_for_overwrite<unsigned char[]>(static_cast<size_t>(blockBytes));
     int64_t k = 0;
     for (;;) {
         const int64_t got = file.ReadAt(block.get(), blockBytes, TraceOffset(k, traceLength));
@@ -168,11 +172,13 @@ int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int32_t 
             got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength + 1;
         for (int64_t done = 0; done < complete;) {
             const int64_t count = std::min(FullScanPacer::BatchSize(k), complete - done);
-            pacer.BeforeBatch();
+            if (!pacer.BeforeBatch())
+                return k;
             FoldHeaders(block.get() + done * traceLength, count, traceLength, littleEndian, tables);
             done += count;
             k += count;
-            pacer.AfterBatch(k);
+            if (!pacer.AfterBatch(k))
+                return k;
         }
         if (got < blockBytes)
             return k;
@@ -185,7 +191,8 @@ int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int
     int64_t k = 0;
     for (;;) {
         const int64_t wanted = FullScanPacer::BatchSize(k);
-        pacer.BeforeBatch();
+        if (!pacer.BeforeBatch())
+            return k;
         int64_t count = 0;
         while (count < wanted &&
                file.ReadAt(batch + count * kTraceHeaderSize, kTraceHeaderSize,
@@ -194,7 +201,8 @@ int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int
         if (count > 0) {
             FoldHeaders(batch, count, kTraceHeaderSize, littleEndian, tables);
             k += count;
-            pacer.AfterBatch(k);
+            if (!pacer.AfterBatch(k))
+                return k;
         }
         if (count < wanted)
             return k;
@@ -261,7 +269,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         progress.SetProgress(0);
     } else {
         context.progress.ProcessPendingEvents();
-        const int64_t index = SingleTraceIndex(mode, layout, context);
+        const int64_t index =
+            context.progress.StopRequested() ? -1 : SingleTraceIndex(mode, layout, context);
         unsigned char header[kTraceHeaderSize];
         if (index >= 0 && file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength)) ==
                               kTraceHeaderSize) {

@@ -63,6 +63,9 @@ public:
     virtual void SetProgressText(const std::string& text) = 0;
     // Lets pending input and paint events run; the scan calls it often.
     virtual void ProcessPendingEvents() = 0;
+    // Asked after events ran: true ends the scan where it stands, as when
+    // the events started a newer scan or closed the window.
+    virtual bool StopRequested() { return false; }
 };
 
 class NoScanProgress final : public ScanProgress {

@@ -89,7 +89,18 @@ void StringGrid::SetColCount(int columns) {
 }
 
 void StringGrid::SetRowCount(int rows) {
-    setRowCount(std::max(rows, 1) - 1);
+    const int wanted = std::max(rows, 1);
+    const int current = RowCount();
+    for (int row = wanted; row < current; ++row)
+        for (int column = 0; column < columnCount(); ++column)
+            if (const QTableWidgetItem* cell = item(row - 1, column);
+                cell && !cell->text().isEmpty())
+                hidden_.insert({column, row}, cell->text());
+    setRowCount(wanted - 1);
+    for (int row = current; row < wanted; ++row)
+        for (int column = 0; column < columnCount(); ++column)
+            if (const QString text = hidden_.take({column, row}); !text.isEmpty())
+                setItem(row - 1, column, new QTableWidgetItem(text));
 }
 
 void StringGrid::SetColWidths(const QList<int>& widths) {
@@ -104,13 +115,22 @@ void StringGrid::SetRowHeight(int pixels) {
 }
 
 QString StringGrid::Cell(int column, int row) const {
+    if (row >= RowCount())
+        return hidden_.value({column, row});
     const QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
     return cell ? cell->text() : QString();
 }
 
 void StringGrid::SetCell(int column, int row, const QString& text) {
-    if (column < 0 || column >= columnCount() || row < 0 || row >= RowCount())
+    if (column < 0 || column >= columnCount() || row < 0)
         return;
+    if (row >= RowCount()) {
+        if (text.isEmpty())
+            hidden_.remove({column, row});
+        else
+            hidden_.insert({column, row}, text);
+        return;
+    }
     QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
     if (cell) {
         cell->setText(text);

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QHash>
 #include <QLineEdit>
+#include <QPair>
 #include <QStringList>
 #include <QTableWidget>
 #include <QWidget>
@@ -89,8 +91,13 @@ public:
     void SetColWidths(const QList<int>& widths);
     void SetRowHeight(int pixels);
 
+    // Cells of rows beyond the row count keep their text, as in a sparse
+    // grid: dropping rows and adding them again brings the texts back.
     QString Cell(int column, int row) const;
     void SetCell(int column, int row, const QString& text);
+
+private:
+    QHash<QPair<int, int>, QString> hidden_; // (column, row) beyond the count
 };
 
 // A framed group of radio buttons in columns with one chosen item.

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
-                               segy::UserMessages& messages) {
+OpenResult ReadHeaderSummary(ViewerState& state, const std::string& path,
+                             segy::UserMessages& messages) {
     OpenResult result;
     state.LittleEndian = 0;
     if (!segy::ReadSegyFileHeader(path, state, messages)) {
@@ -20,6 +20,10 @@ OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
         result.customFormat = true;
         result.labelMessage = kCustomFormatMessage;
     }
+    return result;
+}
+
+void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserMessages& messages) {
     if (state.NumSamples == 0 || state.SampleInterval == 0.0) {
         result.invalidFormat = true;
         messages.Beep();
@@ -31,6 +35,13 @@ OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
         segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat);
     state.DataType = settings.DataType;
     state.BytesPerSample = settings.BytesPerSample;
+}
+
+OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
+                               segy::UserMessages& messages) {
+    OpenResult result = ReadHeaderSummary(state, path, messages);
+    if (result.recognized)
+        SettleLayoutAndDecoding(state, result, messages);
     return result;
 }
 

@@ -32,6 +32,13 @@ struct OpenResult {
 OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
                                segy::UserMessages& messages);
 
+// The two halves of it, for the window, which shows the byte order between
+// them: reading the header and choosing the messages, then the layout
+// substitution and the sample decoding of a recognised file.
+OpenResult ReadHeaderSummary(ViewerState& state, const std::string& path,
+                             segy::UserMessages& messages);
+void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserMessages& messages);
+
 // The text-memo lines of the textual header: 40 lines of 80 characters,
 // each cut at its first NUL.
 std::vector<std::string> TextHeaderLines(const ViewerState& state);

@@ -146,6 +146,12 @@ std::string TVantrel::SelectedFilePath() const {
     const QListWidgetItem* item = SegyFileLB->currentItem();
     if (!item || !item->isSelected())
         return {};
+    // The listed name's own bytes, so that names the locale cannot spell
+    // still open; the path edit shows DataFolder.
+    const int row = SegyFileLB->row(item);
+    if (row >= 0 && row < static_cast<int>(State.FolderFiles.size()) &&
+        FromPath(State.DataFolder) == SegyPathED->text())
+        return State.DataFolder + State.FolderFiles[static_cast<size_t>(row)];
     return ToPath(WithSeparator(SegyPathED->text()) + item->text());
 }
 
@@ -305,36 +311,6 @@ void TVantrel::FormDestroy() {
     State.FolderFiles.clear();
 }
 
-// Lets the user choose a file, then lists its folder and opens it.
-void TVantrel::SegyBrowseBtnClick() {}
-// The open flow: reads the selected file's headers and fills the window.
-void TVantrel::SegyFileLBChange() {}
-// Takes the typed sample interval.
-void TVantrel::SampRateEDExit() {}
-// Takes the chosen sample type and repaints.
-void TVantrel::DataTypeCBChange() {}
-// Takes the chosen sample width, recounts the traces and repaints.
-void TVantrel::DataBytesCBChange() {}
-// Repaints with the typed gain.
-void TVantrel::GainEDExit() {}
-// Takes the typed label increment and repaints.
-void TVantrel::LabelIncEDExit() {}
-// Takes the chosen byte order and repaints.
-void TVantrel::ByteOrderCBChange() {}
-// Scans the trace headers of the selected file into the grid.
-void TVantrel::ScanHdrsBtnClick() {}
-// Switches the grid between 4-byte and 2-byte words.
-void TVantrel::ByteSelectRBClick() {}
-// Switches between the all-traces scan and the selected-trace scan.
-void TVantrel::AutoScanChkClick() {}
-// Rescans the newly selected trace.
-void TVantrel::SelTrcEDChange() {}
-// Chooses which trace the automatic scan reads.
-void TVantrel::AutoScanCBChange() {}
-// Marks the grid's current row as the upper trace label.
-void TVantrel::UpperLocation1Click() {}
-// Marks the grid's current row as the lower trace label.
-void TVantrel::LowerLabelLocation1Click() {}
 // Draws the visible traces, their labels and the timing lines.
 void TVantrel::PB1Paint(QPainter&) {}
 // Scrolls the plot across traces.
@@ -345,7 +321,3 @@ void TVantrel::VScrollBarScroll(int) {}
 void TVantrel::VScrollBarChange() {}
 // Toggles between the normal and the zoomed-out plot.
 void TVantrel::ZoomBtnClick() {}
-// Lists the samples of the chosen trace.
-void TVantrel::TrcSelEDChange() {}
-// Saves a raw excerpt of the selected file for support.
-void TVantrel::ExportDebugFileBtnClick() {}

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QMenu>
+class QCloseEvent;
 class QPainter;
 
 // Given as the second command-line argument, it skips the welcome screen.
@@ -59,6 +60,15 @@ public:
     // SegyPathED's folder joined with the selected item; empty without one.
     std::string SelectedFilePath() const;
 
+    // The header scan of `path` into the viewer state's tables; the full
+    // scan (mode 0) shows IDD_PROGRESS. 1 when the file was opened.
+    int32_t ScanTraceHeaders(int32_t mode, const std::string& path);
+    // Writes the table FourByteMode selects into StrGrid; column 3 (the
+    // label marks) is left as it is.
+    void FillHeaderGrid();
+    // True while a header scan runs (it lets events run meanwhile).
+    bool Scanning() const { return scansRunning_ > 0; }
+
     ViewerState State;
     FileDialogRequest OpenDialog1;
     FileDialogRequest SD1;
@@ -94,7 +104,14 @@ public slots:
     void TrcSelEDChange();
     void ExportDebugFileBtnClick();
 
+protected:
+    // A close asked for during a header scan waits until the scan has
+    // stopped, so nothing the scan uses goes away under it.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    friend class WindowScanProgress;
+
     void SetUpControls();
     void AnchorControls();
     void BindHandlers();
@@ -102,6 +119,18 @@ private:
     void ShowStartPages();
     void OpenStartFile(const QString& argument, const QString& startFolder);
 
+    void RepaintPlot();
+    // The scan mode the Header page's choices ask for: all traces when Auto
+    // Scan is checked, else the selected trace.
+    int32_t CheckedScanMode() const;
+    void SetSelectedTraceVisible(bool visible);
+    void ChooseLabel(int32_t mark, const QString& text, int32_t& labelRow);
+    // Reports a number the user typed that is not one; true when it is.
+    bool ParseFloatEdit(const QLineEdit* edit, double& value);
+
     UserInterface& userInterface_;
     EdgeAnchors anchors_;
+    int scansRunning_ = 0;
+    int scanGeneration_ = 0;
+    bool closeRequested_ = false;
 };

@@ -1,0 +1,319 @@
+// Choosing and opening a file, the format controls and the Header page.
+#include "viewer/TVantrel.h"
+
+#include "segy/FileHeader.h"
+#include "viewer/OpenFlow.h"
+#include "viewer/Progress.h"
+
+#include <QCloseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+const char* const kUpperLabelText = "Up Label";
+const char* const kLowerLabelText = "Low Label";
+const char* const kNotAFloatMessage = "'%1' is not a valid floating point value";
+constexpr int kSelectColumn = 3;
+constexpr int32_t kBytesPerSampleChoices[] = {1, 2, 4};
+
+QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The item of the data bytes box that shows a sample width.
+int DataBytesIndex(int32_t bytesPerSample) {
+    for (int i = 0; i < 3; ++i)
+        if (kBytesPerSampleChoices[i] == bytesPerSample)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+// The progress the window's scans report through: the progress dialog when
+// the program has one, and a stop as soon as a newer scan has started or the
+// window is to close.
+class WindowScanProgress final : public segy::ScanProgress {
+public:
+    explicit WindowScanProgress(TVantrel& window)
+        : window_(window), generation_(++window.scanGeneration_),
+          dialog_(IDD_PROGRESS ? static_cast<segy::ScanProgress&>(*IDD_PROGRESS) : none_) {}
+
+    void ShowProgress() override { dialog_.ShowProgress(); }
+    void HideProgress() override { dialog_.HideProgress(); }
+    void SetProgress(int32_t percent) override { dialog_.SetProgress(percent); }
+    void SetProgressText(const std::string& text) override { dialog_.SetProgressText(text); }
+    void ProcessPendingEvents() override { dialog_.ProcessPendingEvents(); }
+    bool StopRequested() override {
+        return window_.closeRequested_ || window_.scanGeneration_ != generation_;
+    }
+
+private:
+    TVantrel& window_;
+    int generation_;
+    segy::NoScanProgress none_;
+    segy::ScanProgress& dialog_;
+};
+
+int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
+    WindowScanProgress progress(*this);
+    const segy::ScanContext context{*this, progress,
+                                    [this] { return SelTrcED->text().toStdString(); }};
+    ++scansRunning_;
+    const int32_t result =
+        segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context);
+    --scansRunning_;
+    if (scansRunning_ == 0 && closeRequested_)
+        QTimer::singleShot(0, this, &QWidget::close);
+    return result;
+}
+
+void TVantrel::closeEvent(QCloseEvent* event) {
+    if (Scanning()) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TVantrel::FillHeaderGrid() {
+    const auto rows = segy::HeaderGridText(State, State.FourByteMode != 0);
+    StrGrid->SetRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const auto& cells = rows[static_cast<size_t>(r)];
+        for (int c = 0; c < static_cast<int>(cells.size()); ++c)
+            StrGrid->SetCell(c, r, QString::fromStdString(cells[static_cast<size_t>(c)]));
+    }
+}
+
+void TVantrel::RepaintPlot() {
+    PB1->update();
+}
+
+int32_t TVantrel::CheckedScanMode() const {
+    return AutoScanChk->isChecked() ? segy::kScanAll : segy::kScanSelected;
+}
+
+void TVantrel::SetSelectedTraceVisible(bool visible) {
+    Label18->setVisible(visible);
+    SelTrcED->setVisible(visible);
+    SelTrcUD->setVisible(visible);
+}
+
+bool TVantrel::ParseFloatEdit(const QLineEdit* edit, double& value) {
+    bool ok = false;
+    const double parsed = edit->text().toDouble(&ok);
+    if (!ok || !std::isfinite(parsed)) {
+        userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(edit->text()));
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+void TVantrel::SegyBrowseBtnClick() {
+    const QString chosen = userInterface_.ChooseOpenFile(this, OpenDialog1);
+    if (chosen.isEmpty())
+        return;
+    OpenDialog1.fileName = chosen;
+    SelectFileItem(-1);
+    PageControl1->setVisible(true);
+    ActivatePage(kHelpPage);
+    PageControl1->setTabVisible(kHeaderPage, false);
+    PageControl1->setTabVisible(kDataPage, false);
+    FillFolderList(chosen);
+    SegyFileLBChange();
+}
+
+void TVantrel::SegyFileLBChange() {
+    State.LittleEndian = 0;
+    SelTrcED->setText(QStringLiteral("1"));
+    SelTrcUD->setPosition(1);
+    const std::string path = SelectedFilePath();
+    if (path.empty())
+        return;
+
+    PageControl1->setVisible(true);
+    for (int row = 0; row < StrGrid->RowCount(); ++row)
+        for (int column = 0; column < kSelectColumn; ++column)
+            StrGrid->SetCell(column, row, QString());
+    if (PageControl1->currentIndex() > kDataPage)
+        ActivatePage(kHeaderPage);
+    PageControl1->setTabVisible(kHeaderPage, true);
+    PageControl1->setTabVisible(kDataPage, true);
+    MessageLbl->hide();
+
+    OpenResult result = ReadHeaderSummary(State, path, *this);
+    if (!result.recognized) {
+        MessageLbl->setText(QString::fromLatin1(kNotRecognizedMessage));
+        MessageLbl->show();
+        return;
+    }
+    if (result.customFormat) {
+        MessageLbl->setText(QString::fromLatin1(kCustomFormatMessage));
+        MessageLbl->show();
+    }
+    ByteOrderCB->setCurrentIndex(State.LittleEndian ? 1 : 0);
+    SettleLayoutAndDecoding(State, result, *this);
+
+    FormatED->setText(QString::number(State.FormatCode));
+    TracesED->setText(QString::number(State.NumTraces));
+    SamplesED->setText(QString::number(State.NumSamples));
+    SampRateED->setText(QString::fromStdString(FormatGeneralFloat(State.SampleInterval)));
+    DataTypeCB->setCurrentIndex(State.DataType - 1);
+    DataBytesCB->setCurrentIndex(DataBytesIndex(State.BytesPerSample));
+    State.CurrentFile = path;
+
+    QStringList lines;
+    for (const std::string& line : TextHeaderLines(State))
+        lines << FromLatin1(line);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    ScanHdrsBtn->setEnabled(true);
+    State.FileLoaded = 1;
+    // A bar's page never exceeds its maximum, hence the page first.
+    if (HScrollBar->pageStep() > State.NumTraces)
+        HScrollBar->setPageStep(State.NumTraces);
+    HScrollBar->setMaximum(State.NumTraces);
+    const int32_t recordMs = RecordLengthMs(State.NumSamples, State.SampleInterval);
+    if (VScrollBar->pageStep() > recordMs)
+        VScrollBar->setPageStep(recordMs);
+    VScrollBar->setMaximum(recordMs);
+    RepaintPlot();
+
+    ScanTraceHeaders(CheckedScanMode(), path);
+    FillHeaderGrid();
+    SelTrcUD->setMaximum(State.NumTraces);
+    State.FileOpen = 1;
+}
+
+void TVantrel::SampRateEDExit() {
+    double interval = 0.0;
+    if (!ParseFloatEdit(SampRateED, interval))
+        return;
+    // An interval of zero or less gives the plot no time axis at all.
+    if (interval <= 0.0) {
+        userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(SampRateED->text()));
+        return;
+    }
+    State.SampleInterval = interval;
+}
+
+void TVantrel::DataTypeCBChange() {
+    State.DataType = DataTypeCB->currentIndex() + 1;
+    RepaintPlot();
+}
+
+void TVantrel::DataBytesCBChange() {
+    const int index = DataBytesCB->currentIndex();
+    if (index >= 0 && index < 3)
+        State.BytesPerSample = kBytesPerSampleChoices[index];
+    // Without a selected file there is nothing to recount.
+    const std::string path = SelectedFilePath();
+    if (path.empty())
+        return;
+    State.NumTraces = segy::CountSegyTraces(path, State.NumSamples, State.BytesPerSample, *this);
+    TracesED->setText(QString::number(State.NumTraces));
+    RepaintPlot();
+}
+
+void TVantrel::GainEDExit() {
+    double gain = 0.0;
+    ParseFloatEdit(GainED, gain);
+    RepaintPlot();
+}
+
+void TVantrel::LabelIncEDExit() {
+    bool ok = false;
+    const int increment = LabelIncED->text().toInt(&ok);
+    State.LabelIncrement = ok ? increment : kDefaultLabelIncrement;
+    RepaintPlot();
+}
+
+void TVantrel::ByteOrderCBChange() {
+    // Typed text that is no item counts as index -1, which is little endian.
+    const int index = ByteOrderCB->currentIndex();
+    const bool chosen = index >= 0 && ByteOrderCB->currentText() == ByteOrderCB->itemText(index);
+    State.LittleEndian = chosen ? index : -1;
+    RepaintPlot();
+}
+
+void TVantrel::ScanHdrsBtnClick() {
+    const std::string path = SelectedFilePath();
+    if (path.empty())
+        return;
+    ScanTraceHeaders(segy::kScanAll, path);
+    FillHeaderGrid();
+}
+
+void TVantrel::ByteSelectRBClick() {
+    State.FourByteMode = ByteSelectRB->itemIndex() == 0 ? 1 : 0;
+    FillHeaderGrid();
+}
+
+void TVantrel::AutoScanChkClick() {
+    const bool all = AutoScanChk->isChecked();
+    SetSelectedTraceVisible(!all);
+    if (!all) {
+        SelTrcED->setText(QStringLiteral("1"));
+        SelTrcUD->setPosition(1);
+    }
+    if (!State.FileOpen)
+        return;
+    ScanTraceHeaders(CheckedScanMode(), SelectedFilePath());
+    FillHeaderGrid();
+}
+
+void TVantrel::SelTrcEDChange() {
+    SetSelectedTraceVisible(!AutoScanChk->isChecked());
+    if (!State.FileOpen)
+        return;
+    ScanTraceHeaders(CheckedScanMode(), SelectedFilePath());
+    FillHeaderGrid();
+}
+
+void TVantrel::AutoScanCBChange() {
+    if (!State.FileOpen)
+        return;
+    const int mode = AutoScanCB->currentIndex();
+    ScanTraceHeaders(mode, SelectedFilePath());
+    SetSelectedTraceVisible(mode == segy::kScanSelected);
+    FillHeaderGrid();
+}
+
+void TVantrel::ChooseLabel(int32_t mark, const QString& text, int32_t& labelRow) {
+    // The grid's current row; the title row is never current.
+    const int row = std::max(1, StrGrid->currentRow() + 1);
+    for (int i = 0; i < segy::kHeaderWords4; ++i)
+        if (State.Hdr4Mark[i] == mark) {
+            State.Hdr4Mark[i] = 0;
+            StrGrid->SetCell(kSelectColumn, i + 1, QString());
+        }
+    for (int i = 0; i < segy::kHeaderWords2; ++i)
+        if (State.Hdr2Mark[i] == mark) {
+            State.Hdr2Mark[i] = 0;
+            StrGrid->SetCell(kSelectColumn, i + 1, QString());
+        }
+    StrGrid->SetCell(kSelectColumn, row, text);
+    if (State.FourByteMode && row <= segy::kHeaderWords4)
+        State.Hdr4Mark[row - 1] = mark;
+    else if (!State.FourByteMode && row <= segy::kHeaderWords2)
+        State.Hdr2Mark[row - 1] = mark;
+    labelRow = row;
+}
+
+void TVantrel::UpperLocation1Click() {
+    ChooseLabel(kUpperLabelMark, QString::fromLatin1(kUpperLabelText), State.UpperLabelRow);
+}
+
+void TVantrel::LowerLabelLocation1Click() {
+    ChooseLabel(kLowerLabelMark, QString::fromLatin1(kLowerLabelText), State.LowerLabelRow);
+}
