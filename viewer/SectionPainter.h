@@ -22,6 +22,11 @@ constexpr int kTimingStepMs = 10;
 // Gap between a timing label and the plot's left margin.
 constexpr int kTimingLabelGap = 5;
 
+// PB1 at the window's start size: the Data page's client area of 594 × 577
+// pixels less the 16-pixel scroll bars along its right and bottom edges.
+constexpr int kStartPlotWidth = 578;
+constexpr int kStartPlotHeight = 561;
+
 inline const char* const kPlotFontFamily = "Arial";
 constexpr int kPlotFontPixels = 13;
 

@@ -12,7 +12,9 @@ void StderrMessages::ShowMessage(const std::string& text) {
 
 TerminalScanProgress::TerminalScanProgress() : terminal_(::isatty(STDERR_FILENO) == 1) {}
 
-void TerminalScanProgress::ShowProgress() { shown_ = -1; }
+void TerminalScanProgress::ShowProgress() {
+    shown_ = -1;
+}
 
 void TerminalScanProgress::HideProgress() {
     if (terminal_ && shown_ >= 0)
@@ -30,7 +32,9 @@ void TerminalScanProgress::SetProgress(int32_t percent) {
     std::fflush(stderr);
 }
 
-void TerminalScanProgress::SetProgressText(const std::string& text) { caption_ = text; }
+void TerminalScanProgress::SetProgressText(const std::string& text) {
+    caption_ = text;
+}
 
 bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
                   int& exitCode) {
@@ -98,9 +102,8 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) 
         state.BytesPerSample = bytes.toInt();
         // The window recounts the traces for the new width.
         StderrMessages messages;
-        state.NumTraces =
-            segy::CountSegyTraces(state.CurrentFile, state.NumSamples, state.BytesPerSample,
-                                  messages);
+        state.NumTraces = segy::CountSegyTraces(state.CurrentFile, state.NumSamples,
+                                                state.BytesPerSample, messages);
     }
     if (parser.isSet(QStringLiteral("byte-order"))) {
         const QString order = parser.value(QStringLiteral("byte-order"));

@@ -60,3 +60,4 @@ void AddFormatOptions(QCommandLineParser& parser);
 int RunInfo(const QStringList& arguments);
 int RunList(const QStringList& arguments);
 int RunScan(const QStringList& arguments);
+int RunRender(const QStringList& arguments);

@@ -1,7 +1,7 @@
 // vantrel-cli: Vantrel's file core from a terminal, for scripts and checks.
 #include "app/cli/CliSupport.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -9,21 +9,25 @@
 namespace {
 
 void PrintUsage(FILE* out) {
-    std::fprintf(out,
-                 "Usage: vantrel-cli COMMAND FILE [options]\n"
-                 "\n"
-                 "Commands:\n"
-                 "  info    the textual header, samples, sample rate, traces and format\n"
-                 "  list    the samples of one trace\n"
-                 "  scan    the minimum and maximum of every trace-header location\n"
-                 "\n"
-                 "'vantrel-cli COMMAND --help' describes a command's options.\n");
+    std::fprintf(out, "Usage: vantrel-cli COMMAND FILE [options]\n"
+                      "\n"
+                      "Commands:\n"
+                      "  info    the textual header, samples, sample rate, traces and format\n"
+                      "  list    the samples of one trace\n"
+                      "  scan    the minimum and maximum of every trace-header location\n"
+                      "  render  the Data page's plot as a PNG image\n"
+                      "\n"
+                      "'vantrel-cli COMMAND --help' describes a command's options.\n");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The render command draws text, which needs a GUI application; the tool
+    // never needs a display, so it draws offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
 
@@ -48,6 +52,8 @@ int main(int argc, char** argv) {
         return RunList(arguments);
     if (command == QLatin1String("scan"))
         return RunScan(arguments);
+    if (command == QLatin1String("render"))
+        return RunRender(arguments);
     std::fprintf(stderr, "vantrel-cli: unknown command '%s'\n", qPrintable(command));
     PrintUsage(stderr);
     return kExitUsage;

@@ -20,8 +20,8 @@ using namespace segytest;
 
 namespace {
 
-constexpr int kWidth = 594;
-constexpr int kHeight = 561;
+constexpr int kWidth = kStartPlotWidth;
+constexpr int kHeight = kStartPlotHeight;
 // Where the recording canvas's timing labels start: 20 - (3 x 7 + 5).
 constexpr int kTimingLabelX = -6;
 constexpr int kLowerLabelY = 27 - kRecordedTextHeight;
