@@ -7,11 +7,17 @@
 
 namespace {
 
+// A cosmetic pen: one pixel wide whatever the transformation, and the
+// raster engine's fast path for thin lines.
 QPen BlackPen(Qt::PenStyle style) {
     QPen pen(Qt::black);
-    pen.setWidth(1);
+    pen.setWidth(0);
     pen.setStyle(style);
     return pen;
+}
+
+bool Outside(const CanvasPoint& point, int height) {
+    return point.y < 0 || point.y >= height;
 }
 
 } // namespace
@@ -87,10 +93,35 @@ const QVector<QPoint>& QtCanvas::ToQPoints(const CanvasPoint* points, int count)
     return scratch_;
 }
 
+// A wiggle runs on far below the paint box and often straight down where
+// the trace is quiet. Segments between two points above or two points
+// below the canvas draw nothing, and a vertical run is the same pixels as
+// one vertical segment, so both are left out before Qt strokes the line.
 void QtCanvas::Polyline(const CanvasPoint* points, int count) {
-    if (count < 2)
+    int first = 0;
+    while (first + 1 < count && Outside(points[first], height_) &&
+           Outside(points[first + 1], height_) &&
+           (points[first].y < 0) == (points[first + 1].y < 0))
+        ++first;
+    int last = count - 1;
+    while (last - 1 > first && Outside(points[last], height_) &&
+           Outside(points[last - 1], height_) && (points[last].y < 0) == (points[last - 1].y < 0))
+        --last;
+    if (last - first < 1)
         return;
-    painter_.drawPolyline(ToQPoints(points, count).constData(), count);
+    scratch_.resize(last - first + 1);
+    int used = 0;
+    for (int k = first; k <= last; ++k) {
+        const QPoint point(points[k].x, points[k].y);
+        if (k < last && used >= 2 && scratch_[used - 1].x() == point.x() &&
+            scratch_[used - 2].x() == point.x() &&
+            (scratch_[used - 1].y() - scratch_[used - 2].y() >= 0) ==
+                (point.y() - scratch_[used - 1].y() >= 0))
+            scratch_[used - 1] = point;
+        else
+            scratch_[used++] = point;
+    }
+    painter_.drawPolyline(scratch_.constData(), used);
 }
 
 void QtCanvas::SetPolyFillMode(PolyFillMode mode) {
@@ -106,9 +137,18 @@ void QtCanvas::PolyPolygon(const CanvasPoint* points, const int32_t* counts, int
     path.setFillRule(fillRule_);
     int start = 0;
     for (int k = 0; k < polygonCount; ++k) {
-        const QVector<QPoint>& vertices = ToQPoints(points + start, counts[k]);
-        path.addPolygon(QPolygonF(QPolygon(vertices)));
+        const CanvasPoint* vertices = points + start;
         start += counts[k];
+        // A lobe wholly below the paint box shows nothing of its fill or
+        // its outline.
+        if (std::all_of(vertices, vertices + counts[k],
+                        [this](const CanvasPoint& p) { return p.y >= height_; }))
+            continue;
+        path.moveTo(vertices[0].x, vertices[0].y);
+        for (int v = 1; v < counts[k]; ++v)
+            path.lineTo(vertices[v].x, vertices[v].y);
+        path.closeSubpath();
     }
-    painter_.drawPath(path);
+    if (!path.isEmpty())
+        painter_.drawPath(path);
 }

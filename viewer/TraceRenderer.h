@@ -25,4 +25,12 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
                int32_t firstSample);
 
 // Conversion toward zero to a coordinate within [-limit, limit]; NaN is 0.
+// Inline: the renderer converts every sample's offset and y with it.
+inline int32_t TruncToPixel(double value, int32_t limit = kMaxCoordinate) {
+    if (!(value > -limit))
+        return value != value ? 0 : -limit;
+    if (value >= limit)
+        return limit;
+    return static_cast<int32_t>(value);
+}
 int32_t TruncToPixel(long double value, int32_t limit = kMaxCoordinate);
