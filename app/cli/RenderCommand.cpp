@@ -100,15 +100,9 @@ int RunRender(const QStringList& arguments) {
     ZoomBtnClick(*state, parser.isSet(QStringLiteral("zoom-out")));
 
     StderrMessages messages;
-    OpenResult result;
-    if (!OpenLikeWindow(*state, parser.positionalArguments().first().toStdString(), result,
-                        messages))
-        return kExitFileProblem;
-    if (!ApplyFormatOverrides(parser, *state)) {
-        std::fprintf(stderr, "vantrel-cli render: unknown --data-type, --data-bytes or "
-                             "--byte-order value\n");
-        return kExitUsage;
-    }
+    exitCode = OpenWithFormatOptions(parser, QStringLiteral("render"), *state, messages);
+    if (exitCode != kExitOk)
+        return exitCode;
     state->FileLoaded = 1;
     // The bars' ranges as opening the file sets them.
     in.hMaximum = state->NumTraces;
