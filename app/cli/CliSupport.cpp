@@ -138,3 +138,17 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) 
     }
     return true;
 }
+
+int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name, ViewerState& state,
+                          segy::UserMessages& messages) {
+    OpenResult result;
+    if (!OpenLikeWindow(state, FileArgument(parser), result, messages))
+        return kExitFileProblem;
+    if (!ApplyFormatOverrides(parser, state)) {
+        std::fprintf(stderr,
+                     "vantrel-cli %s: unknown --data-type, --data-bytes or --byte-order value\n",
+                     qPrintable(name));
+        return kExitUsage;
+    }
+    return kExitOk;
+}

@@ -65,6 +65,12 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state);
 void AddFormatOptions(QCommandLineParser& parser);
 
 int RunExport(const QStringList& arguments);
+// Opens the command's FILE like the window and applies the format options.
+// Returns kExitOk, or the exit code after the message on standard error.
+int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name, ViewerState& state,
+                          segy::UserMessages& messages);
+
 int RunInfo(const QStringList& arguments);
 int RunList(const QStringList& arguments);
 int RunScan(const QStringList& arguments);
+int RunRender(const QStringList& arguments);

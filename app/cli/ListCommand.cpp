@@ -26,14 +26,9 @@ int RunList(const QStringList& arguments) {
 
     auto state = std::make_unique<ViewerState>();
     StderrMessages messages;
-    OpenResult result;
-    if (!OpenLikeWindow(*state, FileArgument(parser), result, messages))
-        return kExitFileProblem;
-    if (!ApplyFormatOverrides(parser, *state)) {
-        std::fprintf(stderr, "vantrel-cli list: unknown --data-type, --data-bytes or "
-                             "--byte-order value\n");
-        return kExitUsage;
-    }
+    exitCode = OpenWithFormatOptions(parser, QStringLiteral("list"), *state, messages);
+    if (exitCode != kExitOk)
+        return exitCode;
     for (const std::string& line : ListTraceSamples(*state, trace, messages))
         std::printf("%s\n", line.c_str());
     return kExitOk;

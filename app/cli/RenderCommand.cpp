@@ -1,0 +1,123 @@
+// vantrel-cli render: the Data page's picture of a file as a PNG image.
+#include "app/cli/CliSupport.h"
+
+#include "viewer/QtCanvas.h"
+#include "viewer/SectionPainter.h"
+#include "viewer/SectionScrolling.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool ParseSize(const QString& text, int& width, int& height) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    width = match.captured(1).toInt();
+    height = match.captured(2).toInt();
+    return width > 0 && height > 0;
+}
+
+// An integer option; false when it is set to something else.
+bool IntOption(const QCommandLineParser& parser, const QString& name, int& value) {
+    if (!parser.isSet(name))
+        return true;
+    bool numeric = false;
+    value = parser.value(name).toInt(&numeric);
+    return numeric;
+}
+
+} // namespace
+
+int RunRender(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Draws the Data page's plot of FILE, as the window shows it, into a PNG "
+                       "image."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
+    parser.addOptions({
+        {QStringLiteral("output"), QStringLiteral("The PNG file to write."), QStringLiteral("OUT")},
+        {QStringLiteral("size"),
+         QStringLiteral("Plot size in pixels (default: the window's start size, %1x%2).")
+             .arg(kStartPlotWidth)
+             .arg(kStartPlotHeight),
+         QStringLiteral("WxH")},
+        {QStringLiteral("first-trace"),
+         QStringLiteral("Horizontal scroll position: the first trace, 0-based."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("start-ms"), QStringLiteral("Vertical scroll position in milliseconds."),
+         QStringLiteral("T"), QStringLiteral("0")},
+        {QStringLiteral("zoom-out"), QStringLiteral("Twice the traces and twice the time.")},
+        {QStringLiteral("gain"), QStringLiteral("Plot gain, as typed in the gain box."),
+         QStringLiteral("G"), QStringLiteral("2.5")},
+        {QStringLiteral("label-inc"), QStringLiteral("Trace label increment (default 20)."),
+         QStringLiteral("N")},
+        {QStringLiteral("upper-row"), QStringLiteral("Header grid row of the upper labels."),
+         QStringLiteral("R")},
+        {QStringLiteral("lower-row"), QStringLiteral("Header grid row of the lower labels."),
+         QStringLiteral("R")},
+        {QStringLiteral("two-byte"), QStringLiteral("Label rows count 2-byte header words.")},
+    });
+    AddFormatOptions(parser);
+    int exitCode = kExitOk;
+    if (!ParseCommand(parser, arguments, QStringLiteral("render"), exitCode))
+        return exitCode;
+    const QString output = parser.value(QStringLiteral("output"));
+    if (output.isEmpty()) {
+        std::fprintf(stderr, "vantrel-cli render: --output OUT.png is required\n");
+        return kExitUsage;
+    }
+
+    auto state = std::make_unique<ViewerState>();
+    SectionInputs in;
+    in.width = kStartPlotWidth;
+    in.height = kStartPlotHeight;
+    if (parser.isSet(QStringLiteral("size")) &&
+        !ParseSize(parser.value(QStringLiteral("size")), in.width, in.height)) {
+        std::fprintf(stderr, "vantrel-cli render: --size takes WIDTHxHEIGHT, such as 578x561\n");
+        return kExitUsage;
+    }
+    if (!IntOption(parser, QStringLiteral("first-trace"), in.hPosition) ||
+        !IntOption(parser, QStringLiteral("start-ms"), in.vPosition) ||
+        !IntOption(parser, QStringLiteral("label-inc"), state->LabelIncrement) ||
+        !IntOption(parser, QStringLiteral("upper-row"), state->UpperLabelRow) ||
+        !IntOption(parser, QStringLiteral("lower-row"), state->LowerLabelRow)) {
+        std::fprintf(stderr, "vantrel-cli render: --first-trace, --start-ms, --label-inc, "
+                             "--upper-row and --lower-row take whole numbers\n");
+        return kExitUsage;
+    }
+    in.gainText = parser.value(QStringLiteral("gain")).toStdString();
+    if (parser.isSet(QStringLiteral("two-byte")))
+        state->FourByteMode = 0;
+    ZoomBtnClick(*state, parser.isSet(QStringLiteral("zoom-out")));
+
+    StderrMessages messages;
+    exitCode = OpenWithFormatOptions(parser, QStringLiteral("render"), *state, messages);
+    if (exitCode != kExitOk)
+        return exitCode;
+    state->FileLoaded = 1;
+    // The bars' ranges as opening the file sets them.
+    in.hMaximum = state->NumTraces;
+    in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
+
+    QImage image(in.width, in.height, QImage::Format_RGB32);
+    image.fill(QGuiApplication::palette().color(QPalette::Window));
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, in.width, in.height);
+        PaintSection(*state, canvas, in, messages);
+    }
+    if (!image.save(output, "PNG")) {
+        std::fprintf(stderr, "vantrel-cli render: cannot write %s\n", qPrintable(output));
+        return kExitFileProblem;
+    }
+    return kExitOk;
+}

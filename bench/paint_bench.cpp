@@ -1,0 +1,149 @@
+// One paint of the Data page zoomed out: 200 traces of 1500 IBM samples on
+// an offscreen image of the paint box's start size. Prints the median time
+// of a paint and how it splits into reading, decoding, the renderer's own
+// work and the drawing itself. Goal: at most 8 ms per paint.
+#include "segy/Trace.h"
+#include "tests/support/SegyWriter.h"
+#include "tests/support/SyntheticSeismic.h"
+#include "viewer/OpenFlow.h"
+#include "viewer/QtCanvas.h"
+#include "viewer/SectionPainter.h"
+#include "viewer/SectionScrolling.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kTraces = 200;
+constexpr int kSamples = 1500;
+constexpr int kIntervalUs = 2000;
+constexpr int kRepeats = 60;
+constexpr double kGoalMs = 8.0;
+
+// Accepts every drawing call and draws nothing.
+class NullCanvas final : public Canvas {
+public:
+    int Width() const override { return kStartPlotWidth; }
+    int Height() const override { return kStartPlotHeight; }
+    void SetFont(const std::string&, int, bool) override {}
+    void SetPenStyle(PenStyle) override {}
+    void SetBrushStyle(BrushStyle) override {}
+    int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
+    int TextHeight(const std::string&) override { return 13; }
+    void TextOut(int, int, const std::string&) override {}
+    void SetTextAlign(int) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void Polyline(const CanvasPoint*, int) override {}
+    void SetPolyFillMode(PolyFillMode) override {}
+    void PolyPolygon(const CanvasPoint*, const int32_t*, int) override {}
+};
+
+bool WriteBenchFile(const std::string& path) {
+    segytest::FileSpec spec;
+    spec.numSamples = kSamples;
+    spec.sampleIntervalUs = kIntervalUs;
+    spec.encoding = segytest::SampleEncoding::IbmFloat;
+    segytest::SegyWriter writer(spec);
+    for (int t = 0; t < kTraces; ++t) {
+        segytest::TraceSpec trace;
+        trace.words4 = {{1, t + 1}, {5, t + 1}};
+        // Amplitudes in the thousands, so every trace has lobes to fill.
+        for (double v : segytest::StackedSectionTrace(t, kTraces, kSamples, kIntervalUs / 1000.0))
+            trace.samples.push_back(v * 1000.0);
+        writer.AddTrace(trace);
+    }
+    return writer.WriteTo(path);
+}
+
+double MedianMs(const std::function<void()>& work) {
+    std::vector<double> times;
+    work(); // warm the file cache and the font
+    for (int k = 0; k < kRepeats; ++k) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const auto stop = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const std::string path =
+        QDir::temp().filePath(QStringLiteral("vantrel-paint-bench.sgy")).toStdString();
+    if (!WriteBenchFile(path)) {
+        std::fprintf(stderr, "paint_bench: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    auto state = std::make_unique<ViewerState>();
+    segy::SilentMessages messages;
+    if (!ReadHeaderIntoState(*state, path, messages).recognized) {
+        std::fprintf(stderr, "paint_bench: %s not recognised\n", path.c_str());
+        return 1;
+    }
+    state->CurrentFile = path;
+    state->FileLoaded = 1;
+    ZoomBtnClick(*state, true);
+
+    SectionInputs in;
+    in.width = kStartPlotWidth;
+    in.height = kStartPlotHeight;
+    in.hMaximum = state->NumTraces;
+    in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
+    in.gainText = "2.5";
+
+    QImage image(in.width, in.height, QImage::Format_RGB32);
+    const double paintMs = MedianMs([&] {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, in.width, in.height);
+        PaintSection(*state, canvas, in, messages);
+    });
+    NullCanvas nullCanvas;
+    const double noDrawingMs = MedianMs([&] { PaintSection(*state, nullCanvas, in, messages); });
+
+    const int32_t traceLength = segy::TraceLength(state->NumSamples, state->BytesPerSample);
+    std::vector<unsigned char> trace(static_cast<size_t>(traceLength));
+    std::vector<float> samples(static_cast<size_t>(state->NumSamples));
+    const double readMs = MedianMs([&] {
+        for (int t = 0; t < kTraces; ++t)
+            segy::ReadTrace(state->TraceFile(), t, traceLength, trace.data(), messages);
+    });
+    const double readDecodeMs = MedianMs([&] {
+        for (int t = 0; t < kTraces; ++t) {
+            segy::ReadTrace(state->TraceFile(), t, traceLength, trace.data(), messages);
+            segy::DecodeTraceSamples(trace.data(), traceLength, state->Decoding(), samples.data());
+        }
+    });
+
+    const double decodeMs = readDecodeMs - readMs;
+    const double rendererMs = noDrawingMs - readDecodeMs;
+    const double drawingMs = paintMs - noDrawingMs;
+    auto share = [&](double ms) { return 100.0 * ms / paintMs; };
+    std::printf("paint of the Data page zoomed out: %d traces x %d IBM samples, %dx%d image\n",
+                kTraces, kSamples, in.width, in.height);
+    std::printf("median of %d paints:     %7.2f ms (goal %.0f ms: %s)\n", kRepeats, paintMs,
+                kGoalMs, paintMs <= kGoalMs ? "met" : "MISSED");
+    std::printf("  reading (open/read/close): %7.2f ms  %5.1f %%\n", readMs, share(readMs));
+    std::printf("  decoding IBM samples:      %7.2f ms  %5.1f %%\n", decodeMs, share(decodeMs));
+    std::printf("  renderer (points, lobes):  %7.2f ms  %5.1f %%\n", rendererMs, share(rendererMs));
+    std::printf("  drawing with QPainter:     %7.2f ms  %5.1f %%\n", drawingMs, share(drawingMs));
+    image.save(QDir::temp().filePath(QStringLiteral("vantrel-paint-bench.png")));
+    return 0;
+}

@@ -1,0 +1,47 @@
+// The plot's canvas on a QPainter: the paint box of the window, or a QImage
+// for the command-line tool and the benchmark.
+#pragma once
+
+#include "viewer/Canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPoint>
+#include <QVector>
+
+#include <optional>
+
+class QtCanvas final : public Canvas {
+public:
+    // Draws on `painter`, whose device is `width` × `height` pixels. The
+    // painter's pen becomes black and one pixel wide, its brush solid black.
+    QtCanvas(QPainter& painter, int width, int height);
+
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+
+    void SetFont(const std::string& family, int pixelHeight, bool variablePitch) override;
+    void SetPenStyle(PenStyle style) override;
+    void SetBrushStyle(BrushStyle style) override;
+    int TextWidth(const std::string& text) override;
+    int TextHeight(const std::string& text) override;
+    void TextOut(int x, int y, const std::string& text) override;
+    void SetTextAlign(int flags) override;
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Polyline(const CanvasPoint* points, int count) override;
+    void SetPolyFillMode(PolyFillMode mode) override;
+    void PolyPolygon(const CanvasPoint* points, const int32_t* counts, int polygonCount) override;
+
+private:
+    const QVector<QPoint>& ToQPoints(const CanvasPoint* points, int count);
+
+    QPainter& painter_;
+    int width_;
+    int height_;
+    QFontMetrics metrics_;
+    QPoint current_;
+    Qt::FillRule fillRule_ = Qt::OddEvenFill;
+    QVector<QPoint> scratch_;
+};

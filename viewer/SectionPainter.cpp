@@ -1,0 +1,203 @@
+#include "viewer/SectionPainter.h"
+
+#include "segy/Trace.h"
+#include "viewer/OpenFlow.h"
+#include "viewer/TraceRenderer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
+
+// Keeps Painting set for exactly the life of one paint, also when the paint
+// ends by an exception, so a failed paint never blocks the next one.
+class PaintingGuard {
+public:
+    explicit PaintingGuard(ViewerState& state) : state_(state) { state_.Painting = 1; }
+    ~PaintingGuard() { state_.Painting = 0; }
+    PaintingGuard(const PaintingGuard&) = delete;
+    PaintingGuard& operator=(const PaintingGuard&) = delete;
+
+private:
+    ViewerState& state_;
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The label text of a header row; false when the row names no word of the
+// form the grid shows now (a 2-byte row past 60 seen as 4-byte words).
+bool HeaderLabel(const ViewerState& state, const unsigned char* header, int32_t row,
+                 std::string& text) {
+    int32_t value = 0;
+    if (row == 0 ||
+        !segy::HeaderWordAtRow(header, row, state.FourByteMode != 0, state.LittleEndian, value))
+        return false;
+    text = std::to_string(value);
+    return true;
+}
+
+void DrawTraceLabels(const ViewerState& state, Canvas& canvas, const unsigned char* header,
+                     int32_t x, int64_t traceNumber) {
+    std::string upper;
+    HeaderLabel(state, header, state.UpperLabelRow, upper);
+    std::string lower;
+    if (!HeaderLabel(state, header, state.LowerLabelRow, lower))
+        lower = std::to_string(traceNumber);
+
+    const int tickBottom = kPlotTopMargin;
+    const int tickTop = kPlotTopMargin - kLabelTickLength;
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    canvas.TextOut(x - canvas.TextWidth(upper) / 2, 0, upper);
+    canvas.MoveTo(x, tickBottom);
+    canvas.LineTo(x, tickTop);
+    canvas.TextOut(x - canvas.TextWidth(lower) / 2, tickTop - canvas.TextHeight(lower), lower);
+    canvas.SetBrushStyle(BrushStyle::Solid);
+}
+
+// Dotted lines with their times in seconds at every 100 ms of the rest of
+// the record, walked in 10 ms steps from the window's start time. The walk
+// ends where a line would lie wholly below the canvas: a long record at a
+// large interval would otherwise take billions of invisible steps.
+void DrawTimingLines(const ViewerState& state, Canvas& canvas, int width, int height,
+                     int32_t startMs, double pixelsPerSample) {
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    const int hh = canvas.TextHeight("0");
+    const int ww = canvas.TextWidth("0.0") + kTimingLabelGap;
+    canvas.SetTextAlign(0);
+
+    const double recordMs = state.NumSamples * state.SampleInterval;
+    // The pixels of one 10 ms step.
+    const double stepPixels = kTimingLineMs * pixelsPerSample / state.SampleInterval *
+                              (static_cast<double>(kTimingStepMs) / kTimingLineMs);
+    int64_t t = startMs;
+    double td = static_cast<double>(t);
+    double yo = 0.0;
+    for (;;) {
+        const int32_t y = kPlotTopMargin + TruncToPixel(yo);
+        if (t % kTimingLineMs == 0) {
+            char label[32];
+            std::snprintf(label, sizeof label, "%01.1f", static_cast<double>(t) * 0.001);
+            canvas.TextOut(kPlotLeftMargin - ww, y - hh / 2, label);
+            canvas.SetPenStyle(PenStyle::Dot);
+            canvas.MoveTo(kPlotLeftMargin, y);
+            canvas.LineTo(width, y);
+        }
+        yo += stepPixels;
+        td += kTimingStepMs;
+        t = static_cast<int64_t>(td);
+        const bool nextVisible =
+            stepPixels > 0.0 && kPlotTopMargin + TruncToPixel(yo) - hh / 2 < height;
+        if (!(static_cast<double>(t) <= recordMs) || !nextVisible)
+            break;
+    }
+}
+
+} // namespace
+
+bool ParsePlotGain(const std::string& text, double& gain) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+    if (begin < end && *begin == '+')
+        ++begin;
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return false;
+    gain = value;
+    return true;
+}
+
+double TraceSpacing(int width, int32_t tracesPerScreen) {
+    if (tracesPerScreen <= 0)
+        return 0.0;
+    // Whole pixels per trace: the division is between integers.
+    return static_cast<double>((width - kPlotLeftMargin) / tracesPerScreen);
+}
+
+double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen) {
+    if (msPerScreen <= 0)
+        return 0.0;
+    return (height - kPlotTopMargin) * sampleInterval / msPerScreen;
+}
+
+int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen) {
+    const int64_t last = static_cast<int64_t>(numTraces) - tracesPerScreen;
+    int64_t first = position;
+    if (first > last)
+        first = last;
+    return static_cast<int32_t>(std::max<int64_t>(first, 0));
+}
+
+int32_t WindowStartMs(int32_t position, int32_t recordLengthMs) {
+    const int32_t start = std::min(position, recordLengthMs);
+    return start / kTimingLineMs * kTimingLineMs;
+}
+
+SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
+                            segy::UserMessages& messages) {
+    SectionOutputs out;
+    if (state.Painting || !state.FileLoaded)
+        return out;
+    PaintingGuard guard(state);
+    state.RepaintOnChange = 0;
+    canvas.SetPenStyle(PenStyle::Solid);
+
+    const int32_t numSamples = std::max(state.NumSamples, 0);
+    const int64_t traceBytes =
+        static_cast<int64_t>(numSamples) * std::max(state.BytesPerSample, 0) +
+        segy::kTraceHeaderSize;
+    const int32_t traceLength = static_cast<int32_t>(std::min<int64_t>(traceBytes, kInt32Max));
+    const int32_t recordLength = RecordLengthMs(state.NumSamples, state.SampleInterval);
+    if (state.TracesPerScreen <= in.hMaximum)
+        out.hPageSize = state.TracesPerScreen;
+    const int32_t firstTrace =
+        FirstVisibleTrace(in.hPosition, state.NumTraces, state.TracesPerScreen);
+
+    // A gain edit that does not hold a number keeps the last gain drawn.
+    ParsePlotGain(in.gainText, state.PlotGain);
+
+    canvas.SetFont(kPlotFontFamily, kPlotFontPixels, true);
+    if (state.MsPerScreen <= in.vMaximum)
+        out.vPageSize = state.MsPerScreen;
+    const int32_t startMs = WindowStartMs(in.vPosition, recordLength);
+    std::vector<unsigned char> trace(static_cast<size_t>(traceLength));
+    std::vector<float> samples(static_cast<size_t>(numSamples));
+    const double traceSpacing = TraceSpacing(in.width, state.TracesPerScreen);
+    const double pixelsPerSample =
+        PixelsPerSample(in.height, state.SampleInterval, state.MsPerScreen);
+    const int32_t traceCount = std::max(std::min(state.NumTraces, state.TracesPerScreen), 0);
+    out.painted = true;
+    // Without a positive sample interval there is no time axis to draw on.
+    if (!(state.SampleInterval > 0.0))
+        return out;
+    const int32_t firstSample = TruncToPixel(startMs / state.SampleInterval, kInt32Max);
+
+    const segy::TraceSource source = state.TraceFile();
+    const segy::SampleDecoding decoding = state.Decoding();
+    for (int32_t i = 0; i < traceCount; ++i) {
+        if (segy::ReadTrace(source, firstTrace + i, traceLength, trace.data(), messages) == 0)
+            std::memset(trace.data(), 0, trace.size());
+        segy::DecodeTraceSamples(trace.data(), traceLength, decoding, samples.data());
+        const int32_t x = TruncToPixel(i * traceSpacing + kPlotLeftMargin, kInt32Max);
+        DrawTrace(state, canvas, x, kPlotTopMargin, samples.data(), pixelsPerSample, traceSpacing,
+                  firstSample);
+        const int64_t traceNumber = static_cast<int64_t>(firstTrace) + i + 1;
+        if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
+            DrawTraceLabels(state, canvas, trace.data(), x, traceNumber);
+    }
+    DrawTimingLines(state, canvas, in.width, in.height, startMs, pixelsPerSample);
+    return out;
+}

@@ -1,0 +1,68 @@
+// The picture of the Data page: the visible traces of the open file side by
+// side, their labels above the plot and the timing lines across it. Plain
+// drawing code on a Canvas, so the paint box, the command-line renderer and
+// the tests draw the very same picture.
+#pragma once
+
+#include "segy/UserMessages.h"
+#include "viewer/Canvas.h"
+#include "viewer/ViewerState.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Plot layout in pixels.
+constexpr int kPlotLeftMargin = 20;
+constexpr int kPlotTopMargin = 30;
+constexpr int kLabelTickLength = 3;
+// Timing lines every 100 ms; the running time steps by 10 ms.
+constexpr int kTimingLineMs = 100;
+constexpr int kTimingStepMs = 10;
+// Gap between a timing label and the plot's left margin.
+constexpr int kTimingLabelGap = 5;
+
+// PB1 at the window's start size: the Data page's client area of 594 × 577
+// pixels less the 16-pixel scroll bars along its right and bottom edges.
+constexpr int kStartPlotWidth = 578;
+constexpr int kStartPlotHeight = 561;
+
+inline const char* const kPlotFontFamily = "Arial";
+constexpr int kPlotFontPixels = 13;
+
+// What the widgets supply to one paint.
+struct SectionInputs {
+    int width = 0; // PB1
+    int height = 0;
+    int hPosition = 0; // HScrollBar
+    int hMaximum = 0;
+    int vPosition = 0; // VScrollBar
+    int vMaximum = 0;
+    std::string gainText; // GainED
+};
+
+// What one paint sets on the widgets: the page sizes of the two bars, each
+// only when it does not exceed the bar's maximum.
+struct SectionOutputs {
+    bool painted = false;
+    std::optional<int> hPageSize;
+    std::optional<int> vPageSize;
+};
+
+// One paint of PB1. Does nothing while another paint runs (Painting) or
+// before a file is loaded. Traces that cannot be read are drawn flat.
+SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
+                            segy::UserMessages& messages);
+
+// The plot gain written in `text` (a decimal number, blanks around it
+// allowed). False, with `gain` untouched, for anything else, infinities
+// and NaN included.
+bool ParsePlotGain(const std::string& text, double& gain);
+
+// The window's geometry for a paint box of width × height.
+double TraceSpacing(int width, int32_t tracesPerScreen);
+double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen);
+// The first trace of the window for a horizontal bar position.
+int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen);
+// The window's start time for a vertical bar position: a multiple of 100 ms.
+int32_t WindowStartMs(int32_t position, int32_t recordLengthMs);

@@ -1,0 +1,172 @@
+#include "viewer/TraceRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// A wiggle is drawn in pieces of at most this many segments, so no single
+// polyline call takes more than 501 points.
+constexpr int kSegmentsPerPolyline = 500;
+
+// 2^31: the first magnitude whose integer part no longer fits in 32 bits.
+constexpr float kTruncationLimit = 2147483648.0f;
+
+// The integer part of a sample's magnitude. Samples with no 32-bit integer
+// part (NaN, infinities, 2^31 and beyond) count as silence, so one broken
+// value cannot flatten the rest of the trace.
+int32_t IntegerMagnitude(float sample) {
+    if (!std::isfinite(sample) || std::fabs(sample) >= kTruncationLimit)
+        return 0;
+    return std::abs(static_cast<int32_t>(sample));
+}
+
+// The amplitude scale in single precision as the plot has always kept it;
+// a product beyond the float range is held at the largest float.
+float AmplitudeScale(double traceSpacing, double plotGain, float maximum) {
+    const double scale = traceSpacing * plotGain / maximum;
+    if (std::isnan(scale))
+        return 0.0f;
+    constexpr double kFloatMax = 3.40282346638528859812e+38;
+    return static_cast<float>(std::clamp(scale, -kFloatMax, kFloatMax));
+}
+
+int32_t ClampToCoordinate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
+}
+
+template <typename T> void EnsureSize(std::vector<T>& buffer, size_t size) {
+    if (buffer.size() < size)
+        buffer.resize(size);
+}
+
+// Polygon list of one trace, built in the state's buffers.
+struct Lobes {
+    std::vector<CanvasPoint>& points;
+    std::vector<int32_t>& counts;
+    int used = 0;
+    int polygons = 0;
+    int start = 0;
+
+    void Add(int32_t x, int32_t y) { points[static_cast<size_t>(used++)] = {x, y}; }
+    // Repeats the polygon's first vertex and records its vertex count.
+    void Close() {
+        points[static_cast<size_t>(used)] = points[static_cast<size_t>(start)];
+        ++used;
+        counts[static_cast<size_t>(polygons++)] = used - start;
+        start = used;
+    }
+};
+
+// The y at which the wiggle crosses the zero line between the previous
+// offset p and the current h, interpolated back from the sample's y.
+int32_t CrossingY(int32_t y, double pixelsPerSample, int32_t h, int32_t p) {
+    const long double back =
+        static_cast<long double>(pixelsPerSample) / static_cast<long double>(h - p) * h;
+    return ClampToCoordinate(static_cast<int64_t>(y) - std::abs(TruncToPixel(back)));
+}
+
+void DrawWiggle(Canvas& canvas, const CanvasPoint* points, int count) {
+    const int segments = count - 1;
+    const int fullPieces = segments / kSegmentsPerPolyline;
+    const int rest = segments % kSegmentsPerPolyline;
+    for (int c = 0; c < fullPieces; ++c)
+        canvas.Polyline(points + kSegmentsPerPolyline * c, kSegmentsPerPolyline + 1);
+    if (rest > 0)
+        canvas.Polyline(points + kSegmentsPerPolyline * fullPieces, rest + 1);
+}
+
+bool HeldAtLimit(long double value, int32_t limit, int32_t& pixel) {
+    if (std::isnan(value))
+        pixel = 0;
+    else if (value >= limit)
+        pixel = limit;
+    else if (value <= -limit)
+        pixel = -limit;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+// Converting an extended value to an integer directly switches the x87
+// rounding mode, which costs more than the rest of a crossing; rounding to
+// double and correcting by one gives the same truncation.
+int32_t TruncToPixel(long double value, int32_t limit) {
+    int32_t pixel = 0;
+    if (HeldAtLimit(value, limit, pixel))
+        return pixel;
+    pixel = static_cast<int32_t>(static_cast<double>(value));
+    if (value >= 0 && static_cast<long double>(pixel) > value)
+        --pixel;
+    else if (value < 0 && static_cast<long double>(pixel) < value)
+        ++pixel;
+    return pixel;
+}
+
+void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
+               const float* samples, double pixelsPerSample, double traceSpacing,
+               int32_t firstSample) {
+    canvas.SetBrushStyle(BrushStyle::Solid);
+
+    const int32_t numSamples = std::max(state.NumSamples, 0);
+    const int32_t first = std::max(firstSample, 0);
+    const int32_t positions = std::max(numSamples - first, 0);
+    // The worst trace changes sign at every position: two polygon points per
+    // position plus the closing of a lobe left open at the end.
+    EnsureSize(state.TraceSamples, static_cast<size_t>(numSamples));
+    EnsureSize(state.TracePoints, static_cast<size_t>(positions) + 2);
+    EnsureSize(state.PolyPoints, 2 * static_cast<size_t>(positions) + 2);
+    EnsureSize(state.PolyCounts, static_cast<size_t>(positions) + 1);
+
+    int32_t maximum = 0;
+    for (int32_t k = 0; k < numSamples; ++k) {
+        state.TraceSamples[static_cast<size_t>(k)] = samples[k];
+        maximum = std::max(maximum, IntegerMagnitude(samples[k]));
+    }
+
+    std::vector<CanvasPoint>& wiggle = state.TracePoints;
+    wiggle[0] = {traceX, topY};
+    if (maximum == 0) {
+        wiggle[1] = {traceX, TruncToPixel(topY + numSamples * pixelsPerSample)};
+        DrawWiggle(canvas, wiggle.data(), 2);
+        return;
+    }
+
+    canvas.SetPolyFillMode(PolyFillMode::Alternate);
+    const float scale = AmplitudeScale(traceSpacing, state.PlotGain, static_cast<float>(maximum));
+
+    Lobes lobes{state.PolyPoints, state.PolyCounts};
+    int used = 1;
+    int32_t p = 0;
+    for (int32_t i = 0; i < positions; ++i) {
+        // The product of two floats is exact in double precision, so it
+        // equals the extended-precision product the offsets are defined by.
+        const double v = state.TraceSamples[static_cast<size_t>(first + i)];
+        const int32_t h = TruncToPixel(v * static_cast<double>(scale), kMaxSampleOffset);
+        const int32_t y = TruncToPixel(topY + i * pixelsPerSample);
+        const int32_t x = ClampToCoordinate(static_cast<int64_t>(traceX) + h);
+        wiggle[static_cast<size_t>(used++)] = {x, y};
+
+        if (h > 0) {
+            if (p < 0)
+                lobes.Add(traceX, CrossingY(y, pixelsPerSample, h, p));
+            else if (p == 0)
+                lobes.Add(traceX, TruncToPixel(y - pixelsPerSample));
+            lobes.Add(x, y);
+        } else if (p > 0) {
+            lobes.Add(traceX, h == 0 ? y : CrossingY(y, pixelsPerSample, h, p));
+            lobes.Close();
+        }
+        p = h;
+    }
+    if (p > 0) {
+        lobes.Add(traceX, TruncToPixel(topY + positions * pixelsPerSample));
+        lobes.Close();
+    }
+
+    DrawWiggle(canvas, wiggle.data(), used);
+    canvas.PolyPolygon(state.PolyPoints.data(), state.PolyCounts.data(), lobes.polygons);
+}
