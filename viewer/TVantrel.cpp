@@ -257,6 +257,10 @@ void TVantrel::BindHandlers() {
     connect(PB1, &PaintBox::Paint, this, &TVantrel::PB1Paint);
     connect(HScrollBar, &QScrollBar::actionTriggered, this, &TVantrel::HScrollBarScroll);
     connect(VScrollBar, &QScrollBar::actionTriggered, this, &TVantrel::VScrollBarScroll);
+    connect(HScrollBar, &QScrollBar::sliderReleased, this,
+            [this] { HScrollBarScroll(kThumbReleased); });
+    connect(VScrollBar, &QScrollBar::sliderReleased, this,
+            [this] { VScrollBarScroll(kThumbReleased); });
     connect(HScrollBar, &QScrollBar::valueChanged, this, &TVantrel::VScrollBarChange);
     connect(VScrollBar, &QScrollBar::valueChanged, this, &TVantrel::VScrollBarChange);
     connect(TrcSelED, &QLineEdit::textChanged, this, &TVantrel::TrcSelEDChange);
@@ -310,14 +314,3 @@ void TVantrel::PageControl1Change() {
 void TVantrel::FormDestroy() {
     State.FolderFiles.clear();
 }
-
-// Draws the visible traces, their labels and the timing lines.
-void TVantrel::PB1Paint(QPainter&) {}
-// Scrolls the plot across traces.
-void TVantrel::HScrollBarScroll(int) {}
-// Scrolls the plot down in time.
-void TVantrel::VScrollBarScroll(int) {}
-// Repaints after a scroll that asked for it.
-void TVantrel::VScrollBarChange() {}
-// Toggles between the normal and the zoomed-out plot.
-void TVantrel::ZoomBtnClick() {}

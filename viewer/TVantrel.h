@@ -22,6 +22,10 @@ class QPainter;
 // Given as the second command-line argument, it skips the welcome screen.
 inline const char* const kLaunchCode = "Kvoln-730418";
 
+// Passed to the scroll handlers when the thumb is let go; no slider action
+// has this value.
+inline constexpr int kThumbReleased = -1;
+
 inline constexpr int kHeaderPage = 0;
 inline constexpr int kDataPage = 1;
 inline constexpr int kHelpPage = 2;
@@ -97,6 +101,8 @@ public slots:
     void UpperLocation1Click();
     void LowerLabelLocation1Click();
     void PB1Paint(QPainter& painter);
+    // `action` is the bar's QAbstractSlider::SliderAction, or kThumbReleased
+    // when the user lets go of the thumb.
     void HScrollBarScroll(int action);
     void VScrollBarScroll(int action);
     void VScrollBarChange();
@@ -120,6 +126,8 @@ private:
     void OpenStartFile(const QString& argument, const QString& startFolder);
 
     void RepaintPlot();
+    // Applies one scroll event to `bar` through `decide`.
+    template <typename Decide> void ScrollBarEvent(QScrollBar* bar, int action, Decide decide);
     // The scan mode the Header page's choices ask for: all traces when Auto
     // Scan is checked, else the selected trace.
     int32_t CheckedScanMode() const;

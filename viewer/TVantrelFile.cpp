@@ -179,14 +179,10 @@ void TVantrel::SegyFileLBChange() {
 
     ScanHdrsBtn->setEnabled(true);
     State.FileLoaded = 1;
-    // A bar's page never exceeds its maximum, hence the page first.
-    if (HScrollBar->pageStep() > State.NumTraces)
-        HScrollBar->setPageStep(State.NumTraces);
+    // A Qt bar's page step is its large change; the scroll handlers keep
+    // the position within the last whole window.
     HScrollBar->setMaximum(State.NumTraces);
-    const int32_t recordMs = RecordLengthMs(State.NumSamples, State.SampleInterval);
-    if (VScrollBar->pageStep() > recordMs)
-        VScrollBar->setPageStep(recordMs);
-    VScrollBar->setMaximum(recordMs);
+    VScrollBar->setMaximum(RecordLengthMs(State.NumSamples, State.SampleInterval));
     RepaintPlot();
 
     ScanTraceHeaders(CheckedScanMode(), path);
