@@ -1,0 +1,47 @@
+// Painting the Data page of any file onto the recording canvas, with the
+// scroll positions, zoom, gain, label rows and increment a user may set.
+#include "fuzz/FuzzInput.h"
+#include "tests/support/RecordingCanvas.h"
+#include "viewer/OpenFlow.h"
+#include "viewer/SectionPainter.h"
+#include "viewer/SectionScrolling.h"
+
+#include <memory>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 4)
+        return 0;
+    FuzzReader controls(data, 4);
+    const int hPosition = controls.Byte();
+    const uint8_t view = controls.Byte();
+    const uint8_t rows = controls.Byte();
+    const auto gainByte = static_cast<int8_t>(controls.Byte());
+    FuzzFile file(data + 4, size - 4);
+
+    auto state = std::make_unique<ViewerState>();
+    segy::SilentMessages messages;
+    if (!ReadHeaderIntoState(*state, file.Path(), messages).recognized)
+        return 0;
+    state->CurrentFile = file.Path();
+    state->FileLoaded = 1;
+    ZoomBtnClick(*state, view & 0x10);
+    state->FourByteMode = (rows & 0x80) ? 0 : 1;
+    state->UpperLabelRow = (view >> 5) * 17;
+    state->LowerLabelRow = rows & 0x7F;
+    state->LabelIncrement = gainByte % 30;
+    if (view & 0x08)
+        state->DataType = 1 + (view & 0x03) % 3;
+
+    SectionInputs in;
+    in.width = kStartPlotWidth;
+    in.height = kStartPlotHeight;
+    in.hPosition = hPosition;
+    in.hMaximum = state->NumTraces;
+    in.vPosition = (view & 0x07) * 400;
+    in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
+    in.gainText = std::to_string(gainByte / 8.0);
+    segytest::RecordingCanvas canvas(kStartPlotWidth, kStartPlotHeight);
+    PaintSection(*state, canvas, in, messages);
+    return 0;
+}
