@@ -2,7 +2,9 @@
 # Installs the Debian packages Vantrel builds and tests with, when missing.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev "$@")
+# fonts-liberation: Liberation Sans stands in for the Arial the plot and
+# the welcome screen ask for (same metrics); without a font no label draws.
+packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation "$@")
 
 missing=()
 for p in "${packages[@]}"; do
