@@ -28,7 +28,10 @@ bool WriteSection(const std::string& path) {
         TraceSpec trace;
         trace.words4 = {{1, t + 1}, {5, t + 1}, {21, 1000 + t}, {181, 500000 + 25 * t}};
         trace.words2 = {{115, spec.numSamples}, {117, spec.sampleIntervalUs}};
-        trace.samples = StackedSectionTrace(t, 240, spec.numSamples, 4.0);
+        // Amplitudes of a few thousand, as processed data carries them: the
+        // plot scales each trace by the integer part of its largest sample.
+        for (double v : StackedSectionTrace(t, 240, spec.numSamples, 4.0))
+            trace.samples.push_back(v * 2500.0);
         writer.AddTrace(trace);
     }
     return writer.WriteTo(path);
@@ -64,7 +67,8 @@ bool WriteLittleEndianIeee(const std::string& path) {
     for (int t = 0; t < 120; ++t) {
         TraceSpec trace;
         trace.words4 = {{1, t + 1}, {5, t + 1}};
-        trace.samples = StackedSectionTrace(t + 40, 200, spec.numSamples, 4.0);
+        for (double v : StackedSectionTrace(t + 40, 200, spec.numSamples, 4.0))
+            trace.samples.push_back(v * 2500.0);
         writer.AddTrace(trace);
     }
     return writer.WriteTo(path);
