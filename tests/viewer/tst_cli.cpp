@@ -1,29 +1,12 @@
 // vantrel-cli on files the tests write: exit codes, messages, the invalid
 // layout substitution and the format overrides.
 #include "tests/support/SegyWriter.h"
+#include "tests/viewer/CliRunner.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-} // namespace
 
 class Cli : public QObject {
     Q_OBJECT

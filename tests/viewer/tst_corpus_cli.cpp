@@ -1,28 +1,15 @@
 // vantrel-cli against the shared corpus of SEG-Y files written by other
 // software: what it shows after opening each file, the listings of its first
 // and last trace and the header scans must equal the reference values.
+#include "tests/viewer/CliRunner.h"
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QJsonObject RunJson(const QStringList& arguments) {
     return QJsonDocument::fromJson(RunCli(arguments).out).object();

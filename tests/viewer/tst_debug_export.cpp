@@ -3,11 +3,11 @@
 // destination. Also the command-line tool's export command.
 #include "segy/FileHeader.h"
 #include "segy/UserMessages.h"
+#include "tests/viewer/CliRunner.h"
 #include "viewer/DebugExport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -97,20 +97,6 @@ ExportResult ExportWithFileSizeLimit(const QString& source, const QString& desti
     if (report.isEmpty())
         return {false, QStringLiteral("the child reported nothing")};
     return {report.at(0) == '1', QString::fromUtf8(report.mid(1))};
-}
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace

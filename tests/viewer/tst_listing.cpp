@@ -4,6 +4,7 @@
 #include "segy/SegyFormat.h"
 #include "segy/UserMessages.h"
 #include "tests/support/SegyWriter.h"
+#include "tests/support/TestFiles.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/TraceListing.h"
 #include "viewer/ViewerState.h"
@@ -32,14 +33,6 @@ namespace {
 // line names the trace that was listed.
 constexpr int kSelectionTraces = 110;
 constexpr int kSelectionSamples = 3;
-
-class RecordedMessages final : public segy::UserMessages {
-public:
-    void ShowMessage(const std::string& text) override { shown.push_back(text); }
-    void Beep() override { ++beeps; }
-    std::vector<std::string> shown;
-    int beeps = 0;
-};
 
 std::unique_ptr<ViewerState> OpenState(const std::string& path) {
     auto state = std::make_unique<ViewerState>();
@@ -163,12 +156,12 @@ void ListingTest::listsTraceCountedFromScrollPosition() {
     QFETCH(int, scrollPosition);
     QFETCH(QString, firstLine);
     const auto state = OpenState(selectionFile_);
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     const QStringList lines = TraceListingLines(*state, text, scrollPosition, messages);
     QCOMPARE(lines, QStringList({firstLine, QStringLiteral("1 : 7.00000000"),
                                  QStringLiteral("2 : -1.00000000")}));
     QCOMPARE(messages.beeps, 0);
-    QVERIFY(messages.shown.empty());
+    QVERIFY(messages.messages.empty());
 }
 
 void ListingTest::negativeTraceListsNothingAndBeeps_data() {
@@ -183,15 +176,15 @@ void ListingTest::negativeTraceListsNothingAndBeeps() {
     QFETCH(QString, text);
     QFETCH(int, scrollPosition);
     const auto state = OpenState(selectionFile_);
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     QVERIFY(TraceListingLines(*state, text, scrollPosition, messages).isEmpty());
     QCOMPARE(messages.beeps, 1);
-    QVERIFY(messages.shown.empty());
+    QVERIFY(messages.messages.empty());
 }
 
 void ListingTest::traceBeyondTheFileListsZeros() {
     const auto state = OpenState(selectionFile_);
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     QCOMPARE(TraceListingLines(*state, QStringLiteral("2147483647"), 100, messages), QStringList());
     QCOMPARE(TraceListingLines(*state, QString::number(kSelectionTraces), 0, messages),
              Lines({"0 : 0.00000000", "1 : 0.00000000", "2 : 0.00000000"}));
@@ -230,7 +223,7 @@ void ListingTest::samplesDecodeByteExact() {
     const auto state = OpenState(path);
     QCOMPARE(state->CurrentFile, path);
     QCOMPARE(state->LittleEndian, littleEndian ? 1 : 0);
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     const QStringList lines = TraceListingLines(*state, QStringLiteral("0"), 0, messages);
     QCOMPARE(lines.size(), numSamples);
     QCOMPARE(lines.last(), line);
@@ -243,7 +236,7 @@ void ListingTest::nonFiniteSamplesPrintAsTheCLibrary() {
         WriteSampleFile(QStringLiteral("non-finite.sgy"), SampleEncoding::IeeeFloat, false, 4, 0,
                         QByteArray::fromHex("7F800000FF8000007FC00000FFC00000"));
     const auto state = OpenState(path);
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     QCOMPARE(TraceListingLines(*state, QStringLiteral("0"), 0, messages),
              Lines({"0 : inf", "1 : -inf", "2 : nan", "3 : -nan"}));
     QCOMPARE(FormatSampleLine(7, -0.0f), std::string("7 : -0.00000000"));
@@ -252,7 +245,7 @@ void ListingTest::nonFiniteSamplesPrintAsTheCLibrary() {
 void ListingTest::noSamplesListsNothing() {
     // Before any file is opened NumSamples is 0.
     ViewerState state;
-    RecordedMessages messages;
+    segytest::RecordingMessages messages;
     QVERIFY(TraceListingLines(state, QStringLiteral("0"), 0, messages).isEmpty());
     QCOMPARE(messages.beeps, 0);
 }
