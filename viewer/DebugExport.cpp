@@ -5,7 +5,11 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -77,6 +81,28 @@ bool WriteBlock(QSaveFile& destination, const char* buffer, int64_t length, QStr
     return true;
 }
 
+// Opens the source by the bytes of its name; false with errno set. A folder
+// opens on POSIX but holds no bytes to copy.
+bool OpenSource(const std::string& path, QFile& source) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        errno = error;
+        return false;
+    }
+    if (!source.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 DebugExportPlan PlanDebugExport(int64_t sourceSize) {
@@ -89,11 +115,17 @@ DebugExportPlan PlanDebugExport(int64_t sourceSize) {
 }
 
 ExportResult ExportDebugFile(const QString& sourcePath, const QString& destinationPath) {
+    return ExportDebugFile(QFile::encodeName(sourcePath).toStdString(), destinationPath);
+}
+
+ExportResult ExportDebugFile(const std::string& sourceBytes, const QString& destinationPath) {
     std::vector<char> buffer(static_cast<size_t>(kDebugBlockSize));
 
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return Failure("Cannot open file \"%1\". %2", sourcePath, source.errorString());
+    const QString sourcePath = QFile::decodeName(QByteArray::fromStdString(sourceBytes));
+    QFile source;
+    if (!OpenSource(sourceBytes, source))
+        return Failure("Cannot open file \"%1\". %2", sourcePath,
+                       QString::fromLocal8Bit(std::strerror(errno)));
 
     // Writing the debug file over its own source would replace the data the
     // user asked to excerpt.

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 // Bytes taken from the start and from the middle of the source.
 constexpr int64_t kDebugBlockSize = 200000;
@@ -42,6 +43,9 @@ struct ExportResult {
 // failed export leaves an existing destination as it was and no partial file
 // behind. A destination that is the source itself, under whatever name, is
 // refused, so an export never destroys the file it excerpts.
+// The source path is taken as the bytes of the file's name, so names the
+// locale's encoding cannot spell still open.
+ExportResult ExportDebugFile(const std::string& sourcePath, const QString& destinationPath);
 ExportResult ExportDebugFile(const QString& sourcePath, const QString& destinationPath);
 
 // What the user sees after an export: the beep and "Debug file complete", or

@@ -4,8 +4,6 @@
 #include "viewer/DebugExport.h"
 #include "viewer/TraceListing.h"
 
-#include <QFile>
-
 void TVantrel::TrcSelEDChange() {
     const QStringList lines =
         TraceListingLines(State, TrcSelED->text(), HScrollBar->value(), *this);
@@ -20,6 +18,5 @@ void TVantrel::ExportDebugFileBtnClick() {
     const std::string source = SelectedFilePath();
     if (source.empty())
         return;
-    ReportDebugExport(
-        ExportDebugFile(QFile::decodeName(QByteArray::fromStdString(source)), destination), *this);
+    ReportDebugExport(ExportDebugFile(source, destination), *this);
 }

@@ -21,8 +21,15 @@ int RunExport(const QStringList& arguments) {
         std::fprintf(stderr, "vantrel-cli export: --output names the debug file to write\n");
         return kExitUsage;
     }
+    // The debug file is written under a name Qt keeps as text; a name with
+    // bytes that are no text would be written under another name.
+    if (output.contains(QChar::ReplacementCharacter)) {
+        std::fprintf(stderr, "vantrel-cli export: the --output name holds bytes that are not "
+                             "valid text; choose another name\n");
+        return kExitUsage;
+    }
 
-    const ExportResult result = ExportDebugFile(parser.positionalArguments().first(), output);
+    const ExportResult result = ExportDebugFile(FileArgument(parser), output);
     if (!result.ok) {
         std::fprintf(stderr, "vantrel-cli: %s\n", result.message.toLocal8Bit().constData());
         return kExitFileProblem;

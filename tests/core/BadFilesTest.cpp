@@ -140,7 +140,21 @@ TEST_F(BadFiles, OddFileNamesOpen) {
         EXPECT_NE(run.out.find("Traces: 3\n"), std::string::npos) << name;
         const ProgramRun list = Cli({"list", path, "--trace", "1"});
         EXPECT_EQ(list.exitCode, 0) << name;
+        const std::string debug = dir.File("debug.out");
+        const ProgramRun exported = Cli({"export", path, "--output", debug});
+        EXPECT_EQ(exported.exitCode, 0) << name << ": " << exported.err;
+        EXPECT_EQ(std::filesystem::file_size(debug),
+                  bytes.size() + bytes.size() - bytes.size() / 2);
     }
+}
+
+TEST_F(BadFiles, AnExportNameThatIsNoTextIsRefused) {
+    const std::string path = Write("a.sgy", SmallFile());
+    const std::string debug = dir.File("debug\xff.out");
+    const ProgramRun run = Cli({"export", path, "--output", debug});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("not valid text"), std::string::npos);
+    EXPECT_EQ(std::filesystem::directory_iterator(dir.Path())->path().filename(), "a.sgy");
 }
 
 TEST_F(BadFiles, AHundredGigabyteSparseFileOpensAtOnce) {
