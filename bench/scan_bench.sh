@@ -9,16 +9,10 @@
 # the files are cached, default bench/data).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 reps=${1:-5}
-build=${VANTREL_BUILD_DIR:-build}
-data=${VANTREL_BENCH_DIR:-bench/data}
-cli=$build/app/vantrel-cli
-bin=$build/bench
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+configure_build
 targets=(vantrel-cli make_scan_file read_floor)
 have_segyio=0
 if grep -q '^SEGYIO_LIBRARY:FILEPATH=/' "$build/CMakeCache.txt"; then
@@ -29,34 +23,9 @@ else
 fi
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
-# name traces samples
-files=("scan-1m-250.sgy 1000000 250" "scan-250k-1500.sgy 250000 1500")
+write_bench_files
 
-mkdir -p "$data"
-for entry in "${files[@]}"; do
-    read -r name traces samples <<<"$entry"
-    if [ ! -f "$data/$name" ]; then
-        echo "Writing $data/$name ($traces traces of $samples samples) ..."
-        "$bin/make_scan_file" "$data/$name" "$traces" "$samples"
-    fi
-done
-
-# Prints the wall time of one run of the command in seconds.
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null
-    end=$(date +%s%N)
-    echo "$(((end - start) / 1000)) 1000000" | awk '{ printf "%.4f\n", $1 / $2 }'
-}
-
-median() {
-    tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END {
-        if (NR == 0) { print "-"; exit }
-        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.4f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-
-echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg); $reps repetitions, medians in seconds."
+echo "Machine: $(nproc) cores, load average $(load_average); $reps repetitions, medians in seconds."
 rows=()
 for entry in "${files[@]}"; do
     read -r name traces samples <<<"$entry"
