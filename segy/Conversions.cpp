@@ -2,6 +2,7 @@
 
 #include "segy/SegyFormat.h"
 
+#include <bit>
 #include <cstring>
 
 namespace segy {
@@ -50,6 +51,11 @@ void SwapBinaryHeader(const unsigned char* source, unsigned char* destination) {
     }
 }
 
+namespace {
+// Bits above the IBM fraction in a 32-bit word: sign and exponent.
+constexpr int kIbmFractionShift = 8;
+} // namespace
+
 uint32_t IbmBitsToIeeeBits(uint32_t ibm) {
     // IBM single: sign, 7-bit excess-64 exponent of 16, 24-bit fraction
     // without hidden bit. Normalising the fraction to a leading 1 costs k
@@ -59,11 +65,10 @@ uint32_t IbmBitsToIeeeBits(uint32_t ibm) {
     uint32_t fraction = ibm & 0x00FFFFFFu;
     if (fraction == 0)
         return 0;
-    int shifts = 0;
-    while ((fraction & 0x00800000u) == 0) {
-        fraction <<= 1;
-        ++shifts;
-    }
+    // The fraction fills the low 24 of 32 bits, so its leading zeros
+    // beyond the top 8 are the shifts that bring its first 1 to bit 23.
+    const int shifts = std::countl_zero(fraction) - kIbmFractionShift;
+    fraction <<= shifts;
     const int32_t ieeeExponent = 4 * exponent - 130 - shifts;
     // Outside the single-precision range the exponent would wrap inside its
     // 8-bit field and give a wrong finite number: saturate instead.

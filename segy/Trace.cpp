@@ -43,23 +43,48 @@ bool IsKnownEncoding(int32_t dataType, int32_t width) {
     return dataType == kDataFixedPoint && (width == 1 || width == 2 || width == 4);
 }
 
-float DecodeOne(const unsigned char* p, int32_t dataType, int32_t width, int32_t littleEndian) {
+template <typename Decode>
+void DecodeEach(const unsigned char* p, int32_t width, int64_t count, float* samples,
+                Decode decode) {
+    for (int64_t i = 0; i < count; ++i, p += width)
+        samples[i] = decode(p);
+}
+
+// The encoding is chosen once per trace, not once per sample: a trace is
+// decoded on every repaint of the plot.
+void DecodeSamples(const unsigned char* p, int32_t dataType, int32_t width, int32_t littleEndian,
+                   int64_t count, float* samples) {
     switch (dataType) {
     case kDataIbmFloat:
-        return BitsToFloat(IbmBitsToIeeeBits(Load32(p, littleEndian)));
+        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+            return BitsToFloat(IbmBitsToIeeeBits(Load32(q, littleEndian)));
+        });
+        return;
     case kDataIeeeFloat:
-        return BitsToFloat(Load32(p, littleEndian));
+        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+            return BitsToFloat(Load32(q, littleEndian));
+        });
+        return;
     default:
         break;
     }
     switch (width) {
     case 1:
-        return static_cast<float>(static_cast<int8_t>(p[0]));
+        DecodeEach(p, width, count, samples, [](const unsigned char* q) {
+            return static_cast<float>(static_cast<int8_t>(q[0]));
+        });
+        return;
     case 2:
-        return static_cast<float>(static_cast<int16_t>(Load16(p, littleEndian)));
+        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+            return static_cast<float>(static_cast<int16_t>(Load16(q, littleEndian)));
+        });
+        return;
     default:
         // Rounds to the nearest single, ties to even (16777217 -> 16777216).
-        return static_cast<float>(static_cast<int32_t>(Load32(p, littleEndian)));
+        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+            return static_cast<float>(static_cast<int32_t>(Load32(q, littleEndian)));
+        });
+        return;
     }
 }
 
@@ -78,9 +103,8 @@ void DecodeTraceSamples(const unsigned char* buffer, int64_t bufferBytes,
     // read with a narrower BytesPerSample run past the trace's end.
     const int64_t available = std::max<int64_t>(0, bufferBytes - kTraceHeaderSize) / width;
     const int64_t decoded = std::min<int64_t>(decoding.NumSamples, available);
-    const unsigned char* p = buffer + kTraceHeaderSize;
-    for (int64_t i = 0; i < decoded; ++i, p += width)
-        samples[i] = DecodeOne(p, decoding.DataType, width, decoding.LittleEndian);
+    DecodeSamples(buffer + kTraceHeaderSize, decoding.DataType, width, decoding.LittleEndian,
+                  decoded, samples);
     std::fill(samples + decoded, samples + decoding.NumSamples, 0.0f);
 }
 

@@ -128,27 +128,65 @@ void QtCanvas::SetPolyFillMode(PolyFillMode mode) {
     fillRule_ = mode == PolyFillMode::Alternate ? Qt::OddEvenFill : Qt::WindingFill;
 }
 
+QtCanvas::RowSpan QtCanvas::RowsOf(const CanvasPoint* vertices, int count) {
+    RowSpan rows{vertices[0].y, vertices[0].y};
+    for (int v = 1; v < count; ++v) {
+        rows.top = std::min(rows.top, vertices[v].y);
+        rows.bottom = std::max(rows.bottom, vertices[v].y);
+    }
+    return rows;
+}
+
+// True when each span starts where the one before it ends or further on,
+// all down the plot or all up it: no pixel row lies inside two of them.
+bool QtCanvas::FollowOneAnother(const std::vector<RowSpan>& spans) {
+    bool down = true;
+    bool up = true;
+    for (size_t k = 1; k < spans.size(); ++k) {
+        down = down && spans[k].top >= spans[k - 1].bottom;
+        up = up && spans[k].bottom <= spans[k - 1].top;
+    }
+    return down || up;
+}
+
 void QtCanvas::PolyPolygon(const CanvasPoint* points, const int32_t* counts, int polygonCount) {
     if (polygonCount <= 0)
         return;
-    // One path for all polygons, so the fill rule applies across them as it
-    // does for a single poly-polygon call.
-    QPainterPath path;
-    path.setFillRule(fillRule_);
+    // A lobe wholly below the paint box shows nothing of its fill or its
+    // outline.
+    visible_.clear();
+    spans_.clear();
     int start = 0;
     for (int k = 0; k < polygonCount; ++k) {
         const CanvasPoint* vertices = points + start;
         start += counts[k];
-        // A lobe wholly below the paint box shows nothing of its fill or
-        // its outline.
-        if (std::all_of(vertices, vertices + counts[k],
-                        [this](const CanvasPoint& p) { return p.y >= height_; }))
+        if (counts[k] <= 0 || std::all_of(vertices, vertices + counts[k],
+                                          [this](const CanvasPoint& p) { return p.y >= height_; }))
             continue;
+        visible_.push_back({vertices, counts[k]});
+        spans_.push_back(RowsOf(vertices, counts[k]));
+    }
+    if (visible_.empty())
+        return;
+    // Polygons on rows of their own cover the same pixels under either fill
+    // rule whether filled one by one or as one shape, and one by one spares
+    // building a path: the lobes of a trace follow one another down the plot.
+    if (FollowOneAnother(spans_)) {
+        for (const auto& [vertices, count] : visible_) {
+            const QVector<QPoint>& polygon = ToQPoints(vertices, count);
+            painter_.drawPolygon(polygon.constData(), count, fillRule_);
+        }
+        return;
+    }
+    // Otherwise one path for all polygons, so the fill rule applies across
+    // them as it does for a single poly-polygon call.
+    QPainterPath path;
+    path.setFillRule(fillRule_);
+    for (const auto& [vertices, count] : visible_) {
         path.moveTo(vertices[0].x, vertices[0].y);
-        for (int v = 1; v < counts[k]; ++v)
+        for (int v = 1; v < count; ++v)
             path.lineTo(vertices[v].x, vertices[v].y);
         path.closeSubpath();
     }
-    if (!path.isEmpty())
-        painter_.drawPath(path);
+    painter_.drawPath(path);
 }

@@ -11,6 +11,8 @@
 #include <QVector>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QtCanvas final : public Canvas {
 public:
@@ -35,6 +37,14 @@ public:
     void PolyPolygon(const CanvasPoint* points, const int32_t* counts, int polygonCount) override;
 
 private:
+    // The rows a polygon spans, from its lowest to its highest y.
+    struct RowSpan {
+        int32_t top;
+        int32_t bottom;
+    };
+    static RowSpan RowsOf(const CanvasPoint* vertices, int count);
+    static bool FollowOneAnother(const std::vector<RowSpan>& spans);
+
     const QVector<QPoint>& ToQPoints(const CanvasPoint* points, int count);
 
     QPainter& painter_;
@@ -44,4 +54,8 @@ private:
     QPoint current_;
     Qt::FillRule fillRule_ = Qt::OddEvenFill;
     QVector<QPoint> scratch_;
+    // Polygons of one poly-polygon call that reach into the paint box, and
+    // the rows each spans.
+    std::vector<std::pair<const CanvasPoint*, int>> visible_;
+    std::vector<RowSpan> spans_;
 };

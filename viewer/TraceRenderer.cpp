@@ -41,20 +41,22 @@ template <typename T> void EnsureSize(std::vector<T>& buffer, size_t size) {
         buffer.resize(size);
 }
 
-// Polygon list of one trace, built in the state's buffers.
+// Polygon list of one trace, built in the state's buffers. Plain pointers
+// into them: through the vectors every store would make the compiler load
+// their data pointers again for each sample.
 struct Lobes {
-    std::vector<CanvasPoint>& points;
-    std::vector<int32_t>& counts;
+    CanvasPoint* points;
+    int32_t* counts;
     int used = 0;
     int polygons = 0;
     int start = 0;
 
-    void Add(int32_t x, int32_t y) { points[static_cast<size_t>(used++)] = {x, y}; }
+    void Add(int32_t x, int32_t y) { points[used++] = {x, y}; }
     // Repeats the polygon's first vertex and records its vertex count.
     void Close() {
-        points[static_cast<size_t>(used)] = points[static_cast<size_t>(start)];
+        points[used] = points[start];
         ++used;
-        counts[static_cast<size_t>(polygons++)] = used - start;
+        counts[polygons++] = used - start;
         start = used;
     }
 };
@@ -138,17 +140,19 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
     canvas.SetPolyFillMode(PolyFillMode::Alternate);
     const float scale = AmplitudeScale(traceSpacing, state.PlotGain, static_cast<float>(maximum));
 
-    Lobes lobes{state.PolyPoints, state.PolyCounts};
+    Lobes lobes{state.PolyPoints.data(), state.PolyCounts.data()};
+    const float* traceSamples = state.TraceSamples.data() + first;
+    CanvasPoint* wigglePoints = wiggle.data();
     int used = 1;
     int32_t p = 0;
     for (int32_t i = 0; i < positions; ++i) {
         // The product of two floats is exact in double precision, so it
         // equals the extended-precision product the offsets are defined by.
-        const double v = state.TraceSamples[static_cast<size_t>(first + i)];
+        const double v = traceSamples[i];
         const int32_t h = TruncToPixel(v * static_cast<double>(scale), kMaxSampleOffset);
         const int32_t y = TruncToPixel(topY + i * pixelsPerSample);
         const int32_t x = ClampToCoordinate(static_cast<int64_t>(traceX) + h);
-        wiggle[static_cast<size_t>(used++)] = {x, y};
+        wigglePoints[used++] = {x, y};
 
         if (h > 0) {
             if (p < 0)

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
 using namespace segy;
@@ -23,6 +25,21 @@ uint32_t IbmResultBits(std::initializer_list<unsigned char> bytes) {
     float out = -99.0f;
     IbmToIeee(in.data(), &out, 1);
     return FloatToBits(out);
+}
+
+// The IEEE bits of an IBM value by plain arithmetic: the 24-bit fraction
+// times 16^(E - 64) / 2^24 fits a double exactly, and a single exactly while
+// it lies in the normal range; below it the result is +0, beyond it infinity.
+uint32_t ArithmeticIeeeBits(uint32_t ibm) {
+    const uint32_t fraction = ibm & 0x00FFFFFFu;
+    const int exponent = static_cast<int>((ibm >> 24) & 0x7F);
+    if (fraction == 0)
+        return 0;
+    const double magnitude = std::ldexp(static_cast<double>(fraction), 4 * (exponent - 64) - 24);
+    if (magnitude < FLT_MIN)
+        return 0;
+    const float value = static_cast<float>(magnitude);
+    return FloatToBits((ibm & 0x80000000u) ? -value : value);
 }
 
 } // namespace
@@ -128,6 +145,23 @@ TEST(IbmToIeee, ValuesBeyondSinglePrecisionSaturateInsteadOfWrapping) {
     EXPECT_EQ(IbmResultBits({0xA0, 0x10, 0x00, 0x00}), 0u);
     // 16^-30 x 1/16 = 2^-124 is still a normal single.
     EXPECT_EQ(IbmResultBits({0x22, 0x10, 0x00, 0x00}), 0x01800000u);
+}
+
+TEST(IbmToIeee, AgreesWithPlainArithmeticForEverySignExponentAndFractionLength) {
+    std::mt19937 random(20261208);
+    for (uint32_t top = 0; top < 256; ++top) {
+        for (int length = 1; length <= 24; ++length) {
+            for (int k = 0; k < 8; ++k) {
+                const uint32_t lower = random() & ((1u << (length - 1)) - 1u);
+                const uint32_t ibm = (top << 24) | (1u << (length - 1)) | lower;
+                ASSERT_EQ(IbmBitsToIeeeBits(ibm), ArithmeticIeeeBits(ibm)) << std::hex << ibm;
+            }
+        }
+    }
+    for (int k = 0; k < 1000000; ++k) {
+        const uint32_t ibm = random();
+        ASSERT_EQ(IbmBitsToIeeeBits(ibm), ArithmeticIeeeBits(ibm)) << std::hex << ibm;
+    }
 }
 
 TEST(IbmToIeee, ConvertsAWholeRunAndNothingForACountOfZeroOrLess) {

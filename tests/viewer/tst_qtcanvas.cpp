@@ -55,7 +55,33 @@ QImage PlainReplay(const RecordingCanvas& recorded) {
     return image;
 }
 
+// One poly-polygon filled and outlined as a single path, the reference for
+// the canvas's own way of drawing it.
+QImage PlainPolyPolygon(const std::vector<CanvasPoint>& points, const std::vector<int32_t>& counts,
+                        Qt::FillRule rule) {
+    QImage image = Blank();
+    QPainter painter(&image);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::black);
+    QPainterPath path;
+    path.setFillRule(rule);
+    int start = 0;
+    for (int32_t count : counts) {
+        QPolygonF polygon;
+        for (int k = start; k < start + count; ++k)
+            polygon << QPointF(points[static_cast<size_t>(k)].x, points[static_cast<size_t>(k)].y);
+        path.addPolygon(polygon);
+        start += count;
+    }
+    painter.drawPath(path);
+    return image;
+}
+
+using Polygons = std::vector<std::vector<CanvasPoint>>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Polygons)
 
 class QtCanvasTest : public QObject {
     Q_OBJECT
@@ -95,6 +121,48 @@ private slots:
             }
         }
         QCOMPARE(drawn, PlainReplay(recorded));
+    }
+
+    // Polygons on rows of their own are drawn one by one; where rows are
+    // shared the fill rule must still apply across all of them.
+    void polygonsKeepTheFillRuleAcrossThemAll_data() {
+        QTest::addColumn<Polygons>("polygons");
+        QTest::addColumn<bool>("alternate");
+        const Polygons overlapping = {{{10, 10}, {60, 10}, {60, 50}, {10, 50}, {10, 10}},
+                                      {{30, 30}, {90, 30}, {90, 80}, {30, 80}, {30, 30}}};
+        // Lobes as a trace makes them: end to end down the plot, the second
+        // beginning on the row where the first ends, one reaching below.
+        const Polygons endToEnd = {{{40, 5}, {47, 12}, {52, 20}, {40, 20}, {40, 5}},
+                                   {{40, 20}, {44, 30}, {41, 33}, {40, 33}, {40, 20}},
+                                   {{40, 40}, {70, 70}, {49, 200}, {40, 200}, {40, 40}}};
+        Polygons upward(endToEnd.rbegin(), endToEnd.rend());
+        // The second lobe starts one row above the end of the first.
+        const Polygons sharingARow = {{{20, 10}, {30, 20}, {26, 40}, {20, 40}, {20, 10}},
+                                      {{20, 39}, {35, 50}, {20, 60}, {20, 39}}};
+        QTest::newRow("overlapping, alternate") << overlapping << true;
+        QTest::newRow("overlapping, winding") << overlapping << false;
+        QTest::newRow("end to end") << endToEnd << true;
+        QTest::newRow("end to end, upward") << upward << true;
+        QTest::newRow("sharing a row") << sharingARow << true;
+    }
+    void polygonsKeepTheFillRuleAcrossThemAll() {
+        QFETCH(Polygons, polygons);
+        QFETCH(bool, alternate);
+        std::vector<CanvasPoint> points;
+        std::vector<int32_t> counts;
+        for (const auto& polygon : polygons) {
+            points.insert(points.end(), polygon.begin(), polygon.end());
+            counts.push_back(static_cast<int32_t>(polygon.size()));
+        }
+        QImage drawn = Blank();
+        {
+            QPainter painter(&drawn);
+            QtCanvas canvas(painter, kWidth, kHeight);
+            canvas.SetPolyFillMode(alternate ? PolyFillMode::Alternate : PolyFillMode::Winding);
+            canvas.PolyPolygon(points.data(), counts.data(), static_cast<int>(counts.size()));
+        }
+        QCOMPARE(drawn,
+                 PlainPolyPolygon(points, counts, alternate ? Qt::OddEvenFill : Qt::WindingFill));
     }
 
     void linesLeaveOutTheirEndPoint() {
