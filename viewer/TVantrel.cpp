@@ -139,7 +139,17 @@ void TVantrel::FillFolderList(const QString& chosenFile) {
     ListFolderFiles(FolderPattern(file), State.FolderFiles);
     for (const std::string& entry : State.FolderFiles)
         SegyFileLB->addItem(FromPath(FileNamePart(entry)));
-    SelectFileItem(FindExactName(State.FolderFiles, FileNamePart(file)));
+    int chosen = FindExactName(State.FolderFiles, FileNamePart(file));
+    // A name with bytes that are no text reaches us from the file dialog
+    // only as text: then the listed name that reads the same, letter case
+    // included, is the chosen one.
+    if (chosen < 0 && chosenFile.contains(QChar::ReplacementCharacter)) {
+        const QList<QListWidgetItem*> same = SegyFileLB->findItems(
+            QFileInfo(chosenFile).fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (!same.isEmpty())
+            chosen = SegyFileLB->row(same.first());
+    }
+    SelectFileItem(chosen);
 }
 
 std::string TVantrel::SelectedFilePath() const {

@@ -1,0 +1,140 @@
+// Bad and big files through the window: a file that shrinks or goes away
+// between opening and the next paint, scan or listing; a 100 GiB sparse
+// file; names with blanks, accents and bytes that are no text. Each ends in
+// the reader's message or a sound display, never a crash or a hang.
+#include "tests/support/SegyWriter.h"
+#include "tests/support/TestFiles.h"
+#include "tests/viewer/RecordingUserInterface.h"
+#include "viewer/TVantrel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+std::vector<unsigned char> Section(int traces, int16_t samples) {
+    segytest::FileSpec spec;
+    spec.numSamples = samples;
+    segytest::SegyWriter writer(spec);
+    for (int t = 0; t < traces; ++t) {
+        segytest::TraceSpec trace;
+        trace.words4 = {{1, t + 1}};
+        for (int i = 0; i < samples; ++i)
+            trace.samples.push_back((i % 9) * 100.0 - 400.0);
+        writer.AddTrace(trace);
+    }
+    return writer.Bytes();
+}
+
+} // namespace
+
+class WindowBadFilesTest : public QObject {
+    Q_OBJECT
+
+private:
+    segytest::ScratchDir dir_;
+    RecordingUserInterface ui_;
+    std::unique_ptr<TVantrel> w_;
+
+    // Opens a file by the bytes of its path, as the folder fill lists it.
+    void Open(const std::string& path) {
+        ui_.openAnswer = QFile::decodeName(QByteArray::fromStdString(path));
+        w_->SegyBrowseBtnClick();
+    }
+
+private slots:
+    void init() {
+        ui_ = RecordingUserInterface();
+        w_ = std::make_unique<TVantrel>(
+            QStringList{QStringLiteral("vantrel"), QString(), QString::fromLatin1(kLaunchCode)},
+            ui_);
+        w_->show();
+    }
+    void cleanup() { w_.reset(); }
+
+    void aFileThatGoesAwayAfterOpening() {
+        const std::string path = dir_.File("going.sgy");
+        QVERIFY(segytest::WriteBytes(path, Section(3, 50)));
+        Open(path);
+        QCOMPARE(w_->State.NumTraces, 3);
+        std::filesystem::remove(path);
+
+        w_->ActivatePage(kDataPage);
+        w_->PB1->grab();
+        QCOMPARE(ui_.messages.size(), 3); // once for each trace of the window
+        QCOMPARE(ui_.messages.first(), QStringLiteral("Cannot open input segy file!!"));
+        QCOMPARE(w_->State.Painting, 0);
+
+        w_->ScanHdrsBtnClick();
+        QCOMPARE(ui_.messages.last(), QStringLiteral("Cannot open input SEGY file!!"));
+        QCOMPARE(w_->StrGrid->Cell(1, 1), QStringLiteral("2147483647"));
+
+        w_->TrcSelED->setText(QStringLiteral("1"));
+        QCOMPARE(ui_.messages.last(), QStringLiteral("Cannot open input segy file!!"));
+        QCOMPARE(w_->TrcValLB->count(), 50);
+        QCOMPARE(w_->TrcValLB->item(0)->text(), QStringLiteral("0 : 0.00000000"));
+
+        w_->DataBytesCB->setCurrentIndex(1);
+        w_->DataBytesCBChange();
+        QCOMPARE(ui_.messages.last(),
+                 QStringLiteral("Cannot open input file <ReadSegyFileHeader>!!"));
+        QCOMPARE(w_->TracesED->text(), QStringLiteral("0"));
+    }
+
+    void aFileThatShrinksAfterOpening() {
+        const std::string path = dir_.File("shrinking.sgy");
+        QVERIFY(segytest::WriteBytes(path, Section(40, 50)));
+        Open(path);
+        QVERIFY(segytest::Resize(path, 3600 + 440 + 250));
+        w_->ActivatePage(kDataPage);
+        w_->PB1->grab();
+        w_->ScanHdrsBtnClick();
+        QCOMPARE(w_->StrGrid->Cell(2, 1), QStringLiteral("2")); // two whole headers left
+        w_->TrcSelED->setText(QStringLiteral("30"));
+        QCOMPARE(w_->TrcValLB->item(49)->text(), QStringLiteral("49 : 0.00000000"));
+        QVERIFY(ui_.messages.isEmpty());
+    }
+
+    void aHundredGigabyteSparseFile() {
+        const std::string path = dir_.File("huge.sgy");
+        QVERIFY(segytest::WriteBytes(path, Section(2, 1000)));
+        QVERIFY(segytest::Resize(path, int64_t{100} << 30));
+        Open(path);
+        const int32_t traces = static_cast<int32_t>(((int64_t{100} << 30) - 3600) / 4240);
+        QCOMPARE(w_->TracesED->text(), QString::number(traces));
+        QCOMPARE(w_->HScrollBar->maximum(), traces);
+        w_->ActivatePage(kDataPage);
+        w_->HScrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
+        w_->PB1->grab();
+        w_->AutoScanCB->setCurrentIndex(3);
+        w_->AutoScanCBChange();
+        QCOMPARE(w_->StrGrid->Cell(1, 1), QStringLiteral("0"));
+        w_->TrcSelED->setText(QStringLiteral("99"));
+        QCOMPARE(w_->TrcValLB->count(), 1000);
+        QVERIFY(ui_.messages.isEmpty());
+    }
+
+    void oddNamesOpenAndExport() {
+        for (const std::string& name : {std::string("with blanks.sgy"), std::string("ünïcödé.sgy"),
+                                        std::string("bad\xff name.sgy")}) {
+            const std::string path = dir_.File(name);
+            QVERIFY(segytest::WriteBytes(path, Section(3, 20)));
+            ui_.messages.clear();
+            Open(path);
+            QVERIFY2(w_->MessageLbl->isHidden(), name.c_str());
+            QCOMPARE(w_->TracesED->text(), QStringLiteral("3"));
+            w_->TrcSelED->setText(QStringLiteral("2"));
+            QCOMPARE(w_->TrcValLB->item(0)->text(), QStringLiteral("0 : -400.00000000"));
+            ui_.saveAnswer = QString::fromStdString(dir_.File("debug.out"));
+            w_->ExportDebugFileBtnClick();
+            QCOMPARE(ui_.messages, QStringList{QStringLiteral("Debug file complete")});
+        }
+    }
+};
+
+QTEST_MAIN(WindowBadFilesTest)
+#include "tst_window_bad_files.moc"
