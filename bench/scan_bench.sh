@@ -12,6 +12,8 @@ cd "$(dirname "$0")/.."
 source bench/bench_lib.sh
 
 reps=${1:-5}
+# segyio is the peer the scan is compared with; the build finds it if present.
+./scripts/setup.sh libsegyio-dev
 configure_build
 targets=(vantrel-cli make_scan_file read_floor)
 have_segyio=0
