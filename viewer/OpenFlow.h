@@ -49,3 +49,10 @@ int32_t RecordLengthMs(int32_t numSamples, double sampleInterval);
 // A number in the general floating-point format the window shows sample
 // rates and gains in: "2", "0.25", "2.5" (up to 15 significant digits).
 std::string FormatGeneralFloat(double value);
+
+// A number typed into the sample rate or gain edit: a decimal number with
+// blanks around it allowed and one optional sign. False, with `value`
+// untouched, for anything else, infinities and NaN included. The plot and
+// the edits' own checks read the text by this one rule, so a text the edit
+// reports as no number is exactly one the plot does not use.
+bool ParseDecimalNumber(const std::string& text, double& value);

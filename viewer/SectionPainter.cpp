@@ -5,7 +5,6 @@
 #include "viewer/TraceRenderer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,10 +27,6 @@ public:
 private:
     ViewerState& state_;
 };
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 // The label text of a header row; false when the row names no word of the
 // form the grid shows now (a 2-byte row past 60 seen as 4-byte words).
@@ -103,23 +98,6 @@ void DrawTimingLines(const ViewerState& state, Canvas& canvas, int width, int he
 
 } // namespace
 
-bool ParsePlotGain(const std::string& text, double& gain) {
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    while (begin < end && IsBlank(*begin))
-        ++begin;
-    while (end > begin && IsBlank(end[-1]))
-        --end;
-    if (begin < end && *begin == '+')
-        ++begin;
-    double value = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, value);
-    if (error != std::errc() || stop != end || !std::isfinite(value))
-        return false;
-    gain = value;
-    return true;
-}
-
 double TraceSpacing(int width, int32_t tracesPerScreen) {
     if (tracesPerScreen <= 0)
         return 0.0;
@@ -167,7 +145,7 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
         FirstVisibleTrace(in.hPosition, state.NumTraces, state.TracesPerScreen);
 
     // A gain edit that does not hold a number keeps the last gain drawn.
-    ParsePlotGain(in.gainText, state.PlotGain);
+    ParseDecimalNumber(in.gainText, state.PlotGain);
 
     canvas.SetFont(kPlotFontFamily, kPlotFontPixels, true);
     if (state.MsPerScreen <= in.vMaximum)

@@ -54,11 +54,6 @@ struct SectionOutputs {
 SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
                             segy::UserMessages& messages);
 
-// The plot gain written in `text` (a decimal number, blanks around it
-// allowed). False, with `gain` untouched, for anything else, infinities
-// and NaN included.
-bool ParsePlotGain(const std::string& text, double& gain);
-
 // The window's geometry for a paint box of width × height.
 double TraceSpacing(int width, int32_t tracesPerScreen);
 double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen);

@@ -9,8 +9,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include <cmath>
-
 namespace {
 
 const char* const kUpperLabelText = "Up Label";
@@ -105,14 +103,10 @@ void TVantrel::SetSelectedTraceVisible(bool visible) {
 }
 
 bool TVantrel::ParseFloatEdit(const QLineEdit* edit, double& value) {
-    bool ok = false;
-    const double parsed = edit->text().toDouble(&ok);
-    if (!ok || !std::isfinite(parsed)) {
-        userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(edit->text()));
-        return false;
-    }
-    value = parsed;
-    return true;
+    if (ParseDecimalNumber(edit->text().toStdString(), value))
+        return true;
+    userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(edit->text()));
+    return false;
 }
 
 void TVantrel::SegyBrowseBtnClick() {

@@ -266,6 +266,19 @@ private slots:
         w_->GainED->setText(QStringLiteral("loud"));
         w_->GainEDExit();
         QCOMPARE(ui_.messages.last(), QStringLiteral("'loud' is not a valid floating point value"));
+        // The edit reports exactly the texts the plot cannot use as a gain.
+        const int reported = ui_.messages.size();
+        for (const char* text : {" 3.5 ", "+.5", "-1e-1"}) {
+            w_->GainED->setText(QString::fromLatin1(text));
+            w_->GainEDExit();
+        }
+        QCOMPARE(ui_.messages.size(), reported);
+        for (const char* text : {"+-2", "2,5", "inf"}) {
+            w_->GainED->setText(QString::fromLatin1(text));
+            w_->GainEDExit();
+            QCOMPARE(ui_.messages.last(),
+                     QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        }
 
         w_->DataTypeCB->setCurrentIndex(2);
         w_->DataTypeCBChange();

@@ -369,7 +369,7 @@ private slots:
         PaintOnce(*state, in);
         QCOMPARE(state->PlotGain, 3.5);
         // Not a number: the last gain stays and the paint goes on.
-        for (const char* text : {"abc", "", "2,5", "nan", "inf", "1e999"}) {
+        for (const char* text : {"abc", "", "2,5", "nan", "inf", "1e999", "+-2", "++2"}) {
             in.gainText = text;
             QVERIFY(PaintOnce(*state, in)->out.painted);
             QCOMPARE(state->PlotGain, 3.5);
