@@ -116,7 +116,6 @@ public:
     // The chosen item, -1 for none.
     int itemIndex() const;
     void setItemIndex(int index);
-    QButtonGroup* Buttons() const { return buttons_; }
 signals:
     // The user clicked an item.
     void Click();
