@@ -33,13 +33,13 @@ fi
 
 # The tree: exactly these files.
 expected=(bin/vantrel bin/vantrel-cli
-    share/applications/$id.desktop
-    share/metainfo/$id.metainfo.xml
-    share/mime/packages/$id.xml
-    share/icons/hicolor/scalable/apps/$id.svg
+    "share/applications/$id.desktop"
+    "share/metainfo/$id.metainfo.xml"
+    "share/mime/packages/$id.xml"
+    "share/icons/hicolor/scalable/apps/$id.svg"
     share/man/man1/vantrel.1.gz share/man/man1/vantrel-cli.1.gz)
 for size in 16 24 32 48 64 128 256; do
-    expected+=(share/icons/hicolor/${size}x${size}/apps/$id.png)
+    expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$usr" && find . -type f | sed 's|^\./||' | sort) ||
     fail "the installed files differ from the list above (< expected, > installed)"
@@ -50,9 +50,10 @@ done
 for size in 48 256; do
     png=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     read -r w0 w1 w2 w3 h0 h1 h2 h3 < <(od -An -tu1 -j16 -N8 "$png")
-    [ $(((w0 << 24) + (w1 << 16) + (w2 << 8) + w3)) -eq "$size" ] &&
-        [ $(((h0 << 24) + (h1 << 16) + (h2 << 8) + h3)) -eq "$size" ] ||
+    if [ $(((w0 << 24) + (w1 << 16) + (w2 << 8) + w3)) -ne "$size" ] ||
+        [ $(((h0 << 24) + (h1 << 16) + (h2 << 8) + h3)) -ne "$size" ]; then
         fail "the ${size}x${size} icon is not $size pixels square"
+    fi
 done
 
 # The validators.
@@ -77,7 +78,7 @@ if need update-mime-database shared-mime-info; then
     files=$work/files
     # A SEG-Y file's 3200-byte textual header in EBCDIC: "C 1" is C3 40 F1,
     # "C01" is C3 F0 F1, the rest EBCDIC blanks (40).
-    ebcdic_header() { printf "$1"; head -c 3197 /dev/zero | tr '\0' '\100'; }
+    ebcdic_header() { printf '%b' "$1"; head -c 3197 /dev/zero | tr '\0' '\100'; }
     cp "$build/demo/section.sgy" "$files/line.SGY"
     printf 'C 1 CLIENT: a textual header written in ASCII\n' >"$files/x.segy"
     ebcdic_header '\303\100\361' >"$files/ebcdic-c-space-1"
@@ -119,7 +120,7 @@ names=$(options_of <<<"$cli_help")
 for command in $commands; do
     names+=$'\n'$("$cli" "$command" --help | options_of)
 done
-# shellcheck disable=SC2046 # one word per command and option
+# shellcheck disable=SC2046,SC2086 # one word per command and option
 check_names vantrel-cli $commands $(sort -u <<<"$names")
 # shellcheck disable=SC2046
 check_names vantrel $("$usr/bin/vantrel" --help | options_of)
