@@ -2,6 +2,7 @@
 
 #include "segy/SegyFormat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -58,6 +59,28 @@ void TerminalScanProgress::SetProgressText(const std::string& text) {
     caption_ = text;
 }
 
+QString CommandHelp(const QCommandLineParser& parser, const QString& name) {
+    // Qt begins the usage line with the program as it was started; the
+    // command's own line names the tool and the command.
+    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().constFirst();
+    QString text = parser.helpText();
+    if (text.startsWith(started))
+        text.replace(0, started.size(), QStringLiteral("Usage: vantrel-cli ") + name);
+    return text;
+}
+
+void KeepOnlyOwnMessages() {
+    // Qt's warnings speak of the desktop session (no XDG_RUNTIME_DIR under
+    // cron, ssh or a container, the platform plugin, font aliases), which
+    // the tool does without; standard error carries the tool's own messages.
+    static const QtMessageHandler qtHandler = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                qtHandler(type, context, text);
+        });
+}
+
 bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
                   int& exitCode) {
     parser.addHelpOption();
@@ -69,8 +92,9 @@ bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, cons
         exitCode = kExitUsage;
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
+    // The tool takes none of Qt's own options, so --help-all says as much as --help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", qPrintable(CommandHelp(parser, name)));
         exitCode = kExitOk;
         return false;
     }

@@ -204,6 +204,17 @@ private slots:
         QCOMPARE(w.OpenDialog1.initialFolder + "/", folder);
     }
 
+    void desktopLaunchOpensAbsolutePathAfterWelcome() {
+        // A file manager starts `vantrel /absolute/path` from a folder of its own.
+        QDir::setCurrent(QDir::rootPath());
+        RecordingUserInterface ui;
+        TVantrel w({kProgram, Data(QStringLiteral("gather.segy"))}, ui);
+        QCOMPARE(ui.welcomes, 1);
+        QCOMPARE(w.SegyFileLB->currentItem()->text(), QStringLiteral("gather.segy"));
+        QCOMPARE(QString::fromStdString(w.State.CurrentFile),
+                 QDir::cleanPath(Data(QStringLiteral("gather.segy"))));
+    }
+
     void fileWithoutExtensionListsWholeFolder() {
         RecordingUserInterface ui;
         TVantrel w({kProgram, Data(QStringLiteral("notes")), kCode}, ui);
