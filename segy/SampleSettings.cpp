@@ -6,42 +6,24 @@ namespace segy {
 
 namespace {
 
+struct CodeSetting {
+    int32_t code;
+    SampleSettings settings;
+};
+
 // The codes of SEG-Y rev 2 that earlier revisions left unassigned.
-bool RevisionTwoSettings(int32_t formatCode, SampleSettings& settings) {
-    switch (formatCode) {
-    case kFormatIeeeDouble:
-        settings = {kDataIeeeFloat, 8};
-        return true;
-    case kFormatInt24:
-        settings = {kDataFixedPoint, 3};
-        return true;
-    case kFormatInt64:
-        settings = {kDataFixedPoint, 8};
-        return true;
-    case kFormatUInt32:
-        settings = {kDataUnsignedFixedPoint, 4};
-        return true;
-    case kFormatUInt16:
-        settings = {kDataUnsignedFixedPoint, 2};
-        return true;
-    case kFormatUInt64:
-        settings = {kDataUnsignedFixedPoint, 8};
-        return true;
-    case kFormatUInt24:
-        settings = {kDataUnsignedFixedPoint, 3};
-        return true;
-    case kFormatUInt8:
-        settings = {kDataUnsignedFixedPoint, 1};
-        return true;
-    default:
-        return false;
-    }
-}
+constexpr CodeSetting kRevisionTwoCodes[] = {
+    {kFormatIeeeDouble, {kDataIeeeFloat, 8}},      {kFormatInt24, {kDataFixedPoint, 3}},
+    {kFormatInt64, {kDataFixedPoint, 8}},          {kFormatUInt32, {kDataUnsignedFixedPoint, 4}},
+    {kFormatUInt16, {kDataUnsignedFixedPoint, 2}}, {kFormatUInt64, {kDataUnsignedFixedPoint, 8}},
+    {kFormatUInt24, {kDataUnsignedFixedPoint, 3}}, {kFormatUInt8, {kDataUnsignedFixedPoint, 1}},
+};
 
 SampleSettings CodeSettings(int32_t formatCode, int32_t revision) {
-    SampleSettings settings{kDataFixedPoint, 4};
-    if (revision >= kFirstRevisionWithNewFormats && RevisionTwoSettings(formatCode, settings))
-        return settings;
+    if (revision >= kFirstRevisionWithNewFormats)
+        for (const CodeSetting& entry : kRevisionTwoCodes)
+            if (entry.code == formatCode)
+                return entry.settings;
     switch (formatCode) {
     case kFormatIbmFloat:
         return {kDataIbmFloat, 4};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace segy {
 
@@ -101,46 +102,32 @@ void DecodeIntegers(const unsigned char* p, int32_t width, int64_t count, float*
                [load](const unsigned char* q) { return static_cast<float>(Integer(load(q))); });
 }
 
-void DecodeSignedSamples(const unsigned char* p, int32_t width, int32_t le, int64_t count,
-                         float* samples) {
+// Signed and unsigned integers differ only in the type each width is read as.
+template <bool kSigned>
+void DecodeIntegerSamples(const unsigned char* p, int32_t width, int32_t le, int64_t count,
+                          float* samples) {
+    using Int8 = std::conditional_t<kSigned, int8_t, uint8_t>;
+    using Int16 = std::conditional_t<kSigned, int16_t, uint16_t>;
+    using Int32 = std::conditional_t<kSigned, int32_t, uint32_t>;
+    using Int64 = std::conditional_t<kSigned, int64_t, uint64_t>;
     switch (width) {
     case 1:
-        return DecodeIntegers<int8_t>(p, width, count, samples,
-                                      [](const unsigned char* q) { return q[0]; });
+        return DecodeIntegers<Int8>(p, width, count, samples,
+                                    [](const unsigned char* q) { return q[0]; });
     case 2:
-        return DecodeIntegers<int16_t>(p, width, count, samples,
-                                       [le](const unsigned char* q) { return Load16(q, le); });
+        return DecodeIntegers<Int16>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load16(q, le); });
     case 3:
-        return DecodeIntegers<int32_t>(p, width, count, samples, [le](const unsigned char* q) {
-            return SignExtend24(Load24(q, le));
+        return DecodeIntegers<Int32>(p, width, count, samples, [le](const unsigned char* q) {
+            const uint32_t v = Load24(q, le);
+            return kSigned ? static_cast<uint32_t>(SignExtend24(v)) : v;
         });
     case 8:
-        return DecodeIntegers<int64_t>(p, width, count, samples,
-                                       [le](const unsigned char* q) { return Load64(q, le); });
+        return DecodeIntegers<Int64>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load64(q, le); });
     default:
-        return DecodeIntegers<int32_t>(p, width, count, samples,
-                                       [le](const unsigned char* q) { return Load32(q, le); });
-    }
-}
-
-void DecodeUnsignedSamples(const unsigned char* p, int32_t width, int32_t le, int64_t count,
-                           float* samples) {
-    switch (width) {
-    case 1:
-        return DecodeIntegers<uint8_t>(p, width, count, samples,
-                                       [](const unsigned char* q) { return q[0]; });
-    case 2:
-        return DecodeIntegers<uint16_t>(p, width, count, samples,
-                                        [le](const unsigned char* q) { return Load16(q, le); });
-    case 3:
-        return DecodeIntegers<uint32_t>(p, width, count, samples,
-                                        [le](const unsigned char* q) { return Load24(q, le); });
-    case 8:
-        return DecodeIntegers<uint64_t>(p, width, count, samples,
-                                        [le](const unsigned char* q) { return Load64(q, le); });
-    default:
-        return DecodeIntegers<uint32_t>(p, width, count, samples,
-                                        [le](const unsigned char* q) { return Load32(q, le); });
+        return DecodeIntegers<Int32>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load32(q, le); });
     }
 }
 
@@ -166,10 +153,10 @@ void DecodeSamples(const unsigned char* p, int32_t dataType, int32_t width, int3
             });
         return;
     case kDataUnsignedFixedPoint:
-        DecodeUnsignedSamples(p, width, littleEndian, count, samples);
+        DecodeIntegerSamples<false>(p, width, littleEndian, count, samples);
         return;
     default:
-        DecodeSignedSamples(p, width, littleEndian, count, samples);
+        DecodeIntegerSamples<true>(p, width, littleEndian, count, samples);
         return;
     }
 }
