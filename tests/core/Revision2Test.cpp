@@ -13,7 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace segy;
@@ -45,7 +45,7 @@ protected:
 
     // The samples of the last trace, decoded with the settings the open
     // flow derives for the file.
-    std::vector<float> LastTrace(std::vector<unsigned char>* header = nullptr) {
+    std::vector<float> LastTrace() {
         const SampleSettings settings =
             DeriveSampleSettings(summary.FormatCode, summary.IeeeFormat, summary.RevisionMajor);
         const TraceSource source{path, summary.NumSamples, settings.BytesPerSample,
@@ -59,8 +59,6 @@ protected:
             buffer.data(), length,
             {summary.NumSamples, settings.DataType, settings.BytesPerSample, summary.LittleEndian},
             samples.data());
-        if (header)
-            header->assign(buffer.begin(), buffer.begin() + kTraceHeaderSize);
         return samples;
     }
 
@@ -70,72 +68,35 @@ protected:
     RecordingMessages messages;
 };
 
-struct FormatCase {
-    SampleEncoding encoding;
-    int32_t dataType;
-    int32_t bytes;
-    std::vector<uint64_t> stored; // bit patterns
-    std::vector<float> expected;
-};
-
-constexpr uint64_t kMinus = ~uint64_t{0}; // two's complement of -1, any width
+constexpr uint64_t kMinus = ~uint64_t{0}; // -1 in every width
 
 } // namespace
 
 TEST_F(Revision2Test, EveryNewFormatDecodesInEitherByteOrder) {
-    const double unheld = 0.1; // no single holds it; the plot shows the nearest
-    const std::vector<FormatCase> cases = {
-        {SampleEncoding::IeeeDouble,
-         kDataIeeeFloat,
-         8,
-         {DoubleToBits(unheld), DoubleToBits(-2.5), DoubleToBits(1e300)},
-         {0.1f, -2.5f, std::numeric_limits<float>::infinity()}},
-        {SampleEncoding::Int24,
-         kDataFixedPoint,
-         3,
-         {0x800000, 0x7FFFFF, kMinus},
-         {-8388608.0f, 8388607.0f, -1.0f}},
-        {SampleEncoding::Int64,
-         kDataFixedPoint,
-         8,
-         {uint64_t{INT64_MAX}, uint64_t{1} << 63, kMinus},
-         {9223372036854775807.0f, -9223372036854775808.0f, -1.0f}},
-        {SampleEncoding::UInt32,
-         kDataUnsignedFixedPoint,
-         4,
-         {0xFFFFFFFF, 0x80000000, 1},
-         {4294967296.0f, 2147483648.0f, 1.0f}},
-        {SampleEncoding::UInt16,
-         kDataUnsignedFixedPoint,
-         2,
-         {0xFFFF, 0x8000, 0},
-         {65535, 32768, 0}},
-        {SampleEncoding::UInt64,
-         kDataUnsignedFixedPoint,
-         8,
-         {kMinus, uint64_t{1} << 63, 7},
-         {18446744073709551616.0f, 9223372036854775808.0f, 7.0f}},
-        {SampleEncoding::UInt24,
-         kDataUnsignedFixedPoint,
-         3,
-         {0xFFFFFF, 0x800000, 0},
-         {16777215.0f, 8388608.0f, 0.0f}},
-        {SampleEncoding::UInt8, kDataUnsignedFixedPoint, 1, {0xFF, 0x80, 1}, {255, 128, 1}},
+    // Bit patterns stored and what the plot sees: the nearest single.
+    const std::vector<std::tuple<SampleEncoding, std::vector<uint64_t>, std::vector<float>>> cases{
+        {SampleEncoding::IeeeDouble, {DoubleToBits(0.1), DoubleToBits(1e300)}, {0.1f, INFINITY}},
+        {SampleEncoding::Int24, {0x800000, 0x7FFFFF, kMinus}, {-8388608.0f, 8388607.0f, -1}},
+        {SampleEncoding::Int64, {uint64_t{INT64_MAX}, kMinus}, {9223372036854775807.0f, -1}},
+        {SampleEncoding::UInt32, {0xFFFFFFFF, 1}, {4294967296.0f, 1}},
+        {SampleEncoding::UInt16, {0xFFFF, 0x8000}, {65535, 32768}},
+        {SampleEncoding::UInt64, {kMinus, 7}, {18446744073709551616.0f, 7}},
+        {SampleEncoding::UInt24, {0xFFFFFF, 0x800000}, {16777215, 8388608}},
+        {SampleEncoding::UInt8, {0xFF, 0x80}, {255, 128}},
     };
-    for (const FormatCase& c : cases)
+    for (const auto& [encoding, stored, expected] : cases)
         for (bool little : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "format " << FormatCodeFor(c.encoding)
-                                            << (little ? " little" : " big") << " endian");
-            SegyWriter writer(RevisionTwo(c.encoding, little));
+            SCOPED_TRACE(testing::Message()
+                         << "format " << FormatCodeFor(encoding) << " little " << little);
+            SegyWriter writer(RevisionTwo(encoding, little, static_cast<int16_t>(stored.size())));
             TraceSpec trace;
-            trace.integerSamples = c.stored;
+            trace.integerSamples = stored;
             ASSERT_EQ(Write(writer, trace), 1);
             EXPECT_EQ(summary.LittleEndian, little ? 1 : 0);
             EXPECT_EQ(summary.NumTraces, 2);
-            const SampleSettings settings = DeriveSampleSettings(summary.FormatCode, 0, 2);
-            EXPECT_EQ(settings.DataType, c.dataType);
-            EXPECT_EQ(settings.BytesPerSample, c.bytes);
-            EXPECT_EQ(LastTrace(), c.expected);
+            EXPECT_EQ(DeriveSampleSettings(summary.FormatCode, 0, 2).BytesPerSample,
+                      BytesFor(encoding));
+            EXPECT_EQ(LastTrace(), expected);
         }
 }
 
@@ -148,11 +109,9 @@ TEST_F(Revision2Test, OlderFilesReadTheNewCodesAsBefore) {
     SegyWriter writer(spec);
     ASSERT_EQ(Write(writer), 1);
     EXPECT_EQ(summary.NumTraces, 2);
-    EXPECT_EQ(DeriveSampleSettings(16, 0, 1).BytesPerSample, 4);
     EXPECT_EQ(DeriveSampleSettings(16, 0, 2).BytesPerSample, 1);
     EXPECT_EQ(DeriveSampleSettings(4, 0, 2).DataType, kDataFixedPoint);
-    // The IEEE marker still forces 4-byte singles.
-    EXPECT_EQ(DeriveSampleSettings(6, 1, 2).BytesPerSample, 4);
+    EXPECT_EQ(DeriveSampleSettings(6, 1, 2).BytesPerSample, 4); // the IEEE marker
     // Revision 0 knows no extended textual headers, whatever 3505-3506 hold.
     spec.revisionMajor = 0;
     SegyWriter rev0(spec);
@@ -177,13 +136,7 @@ TEST_F(Revision2Test, ExtendedTextHeadersMoveTraceZero) {
         EXPECT_EQ(summary.ExtendedTextHeaders, count);
         EXPECT_EQ(summary.FirstTraceOffset, 3600 + 3200 * count);
         EXPECT_EQ(summary.NumTraces, 2);
-        std::vector<unsigned char> header;
-        EXPECT_EQ(LastTrace(&header), (std::vector<float>{-5, 6, 7}));
-        EXPECT_EQ(LoadBig32(header.data()), 2u);
-        const auto stanzas = ReadExtendedTextHeaders(path, summary);
-        ASSERT_EQ(stanzas.size(), static_cast<size_t>(count));
-        EXPECT_EQ(stanzas.back().substr(0, 12), "C 1 STANZA " + std::to_string(count));
-        EXPECT_EQ(CountSegyTraces(path, 3, 2, messages, summary.Framing()), 2);
+        EXPECT_EQ(LastTrace(), (std::vector<float>{-5, 6, 7}));
     }
     // More stanzas than the file holds: no traces.
     SegyWriter past(RevisionTwo(SampleEncoding::Int16, false));
@@ -202,7 +155,6 @@ TEST_F(Revision2Test, AVariableCountEndsWithTheEndTextStanza) {
         writer.AddExtendedText({"((SEG: EndText))"});
         ASSERT_EQ(Write(writer), 1);
         EXPECT_EQ(summary.ExtendedTextHeaders, 2) << ascii;
-        EXPECT_EQ(summary.NumTraces, 2);
     }
     // No end stanza anywhere: the count cannot be resolved, no traces.
     SegyWriter endless(RevisionTwo(SampleEncoding::Int16, false));
@@ -228,7 +180,6 @@ TEST_F(Revision2Test, AdditionalTraceHeadersAreSkipped) {
         TraceSpec trace;
         trace.samples = {1, -2, 3};
         ASSERT_EQ(Write(writer, trace), 1);
-        EXPECT_EQ(summary.TraceHeaderExtensions, 2);
         EXPECT_EQ(summary.NumTraces, 2);
         EXPECT_EQ(LastTrace(), (std::vector<float>{1, -2, 3}));
 
