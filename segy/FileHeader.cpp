@@ -78,7 +78,19 @@ void TranslateText(const unsigned char* raw, char* text) {
         EbcdicToAscii(raw, reinterpret_cast<unsigned char*>(text), kTextHeaderSize);
 }
 
+// EBCDIC code of an opening parenthesis.
+constexpr unsigned char kEbcdicOpenParen = 0x4D;
+
 bool HoldsEndText(const unsigned char* stanza) {
+    // Most stanzas hold no "((" at all, in ASCII (0x28) or EBCDIC (0x4D);
+    // they need no translation.
+    auto hasOpening = [stanza](unsigned char paren) {
+        const unsigned char pair[] = {paren, paren};
+        return std::search(stanza, stanza + kTextHeaderSize, pair, pair + 2) !=
+               stanza + kTextHeaderSize;
+    };
+    if (!hasOpening('(') && !hasOpening(kEbcdicOpenParen))
+        return false;
     char text[kTextHeaderSize];
     TranslateText(stanza, text);
     const std::string_view end = kEndTextStanza;
