@@ -1,10 +1,10 @@
 #include "segy/HeaderScan.h"
 
 #include "segy/ByteOrder.h"
+#include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -221,15 +221,9 @@ void ResetScanTables(HeaderScanTables& tables) {
 }
 
 int32_t SelectedTraceNumber(const std::string& text) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+')
-        ++begin;
-    int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || begin == end)
-        return 1;
-    return value;
+    int32_t number = 1;
+    ParseDecimalInteger(text, number);
+    return number;
 }
 
 int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout& layout,

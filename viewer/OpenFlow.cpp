@@ -2,8 +2,6 @@
 
 #include "segy/SampleSettings.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -76,24 +74,4 @@ std::string FormatGeneralFloat(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.15g", value);
     return text;
-}
-
-bool ParseDecimalNumber(const std::string& text, double& value) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    while (begin < end && blank(*begin))
-        ++begin;
-    while (end > begin && blank(end[-1]))
-        --end;
-    // from_chars takes a minus sign but no plus sign; a sign after a sign
-    // makes no number.
-    if (end - begin > 1 && *begin == '+' && begin[1] != '-')
-        ++begin;
-    double parsed = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, parsed);
-    if (error != std::errc() || stop != end || !std::isfinite(parsed))
-        return false;
-    value = parsed;
-    return true;
 }

@@ -4,6 +4,7 @@
 // the command-line tool both open files through it, so they agree.
 #pragma once
 
+#include "segy/DecimalText.h"
 #include "segy/UserMessages.h"
 #include "viewer/ViewerState.h"
 
@@ -52,9 +53,5 @@ int32_t RecordLengthMs(int32_t numSamples, double sampleInterval);
 // rates and gains in: "2", "0.25", "2.5" (up to 15 significant digits).
 std::string FormatGeneralFloat(double value);
 
-// A number typed into the sample rate or gain edit: a decimal number with
-// blanks around it allowed and one optional sign. False, with `value`
-// untouched, for anything else, infinities and NaN included. The plot and
-// the edits' own checks read the text by this one rule, so a text the edit
-// reports as no number is exactly one the plot does not use.
-bool ParseDecimalNumber(const std::string& text, double& value);
+// The edits and the plot read typed numbers by the rules of segy/DecimalText.
+using segy::ParseDecimalNumber;

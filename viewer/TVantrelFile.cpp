@@ -1,6 +1,7 @@
 // Choosing and opening a file, the format controls and the Header page.
 #include "viewer/TVantrel.h"
 
+#include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/Progress.h"
@@ -16,6 +17,7 @@ namespace {
 const char* const kUpperLabelText = "Up Label";
 const char* const kLowerLabelText = "Low Label";
 const char* const kNotAFloatMessage = "'%1' is not a valid floating point value";
+const char* const kNotPositiveRateMessage = "The sample rate must be greater than 0.";
 constexpr int kSelectColumn = 3;
 // The widths of the data bytes box's items, in item order; the widths of
 // SEG-Y rev 2 come after the original three.
@@ -196,7 +198,7 @@ void TVantrel::SampRateEDExit() {
         return;
     // An interval of zero or less gives the plot no time axis at all.
     if (interval <= 0.0) {
-        userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(SampRateED->text()));
+        userInterface_.ShowMessage(QString::fromLatin1(kNotPositiveRateMessage));
         return;
     }
     State.SampleInterval = interval;
@@ -228,9 +230,9 @@ void TVantrel::GainEDExit() {
 }
 
 void TVantrel::LabelIncEDExit() {
-    bool ok = false;
-    const int increment = LabelIncED->text().toInt(&ok);
-    State.LabelIncrement = ok ? increment : kDefaultLabelIncrement;
+    int32_t increment = kDefaultLabelIncrement;
+    segy::ParseDecimalInteger(LabelIncED->text().toStdString(), increment);
+    State.LabelIncrement = increment;
     RepaintPlot();
 }
 

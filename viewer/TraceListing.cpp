@@ -1,9 +1,9 @@
 #include "viewer/TraceListing.h"
 
 #include "segy/ByteOrder.h"
+#include "segy/DecimalText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -84,18 +84,8 @@ std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t inde
 }
 
 int32_t TraceSelectionNumber(const std::string& text) {
-    size_t start = 0;
-    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])))
-        ++start;
-    // from_chars takes a minus sign but not a plus sign.
-    if (start + 1 < text.size() && text[start] == '+' && text[start + 1] != '-')
-        ++start;
-    const char* first = text.data() + start;
-    const char* last = text.data() + text.size();
     int32_t number = 0;
-    const auto [end, error] = std::from_chars(first, last, number, 10);
-    if (error != std::errc() || end != last)
-        return 0;
+    segy::ParseDecimalInteger(text, number);
     return number;
 }
 

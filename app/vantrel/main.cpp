@@ -4,20 +4,17 @@
 #include "viewer/UiSeams.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <exception>
 
 namespace {
 
-const char* const kApplicationTitle = "Vantrel by Orbenza Inc.";
 // Recorded for the look of a complete installation; nothing opens it.
 const char* const kHelpFileProperty = "helpFile";
 const char* const kHelpFileRelative = "/Help/Vantrel.hlp";
 
 void ShowException(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QString(), message, QMessageBox::Ok);
-    box.exec();
+    ShowMessageBox(message, true);
 }
 
 // A handler that throws is reported and the program goes on, as it would
@@ -43,8 +40,7 @@ public:
 int main(int argc, char** argv) {
     VantrelApplication app(argc, argv);
     try {
-        QApplication::setApplicationName(QStringLiteral("vantrel"));
-        QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+        ConfigureApplication();
         app.setProperty(kHelpFileProperty,
                         QApplication::applicationDirPath() + QLatin1String(kHelpFileRelative));
 

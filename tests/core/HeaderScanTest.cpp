@@ -254,7 +254,8 @@ TEST(SelectedTraceNumber, ReadsADecimalIntegerOrGivesOne) {
     EXPECT_EQ(SelectedTraceNumber("+3"), 3);
     EXPECT_EQ(SelectedTraceNumber("-2"), -2);
     EXPECT_EQ(SelectedTraceNumber("12a"), 1);
-    EXPECT_EQ(SelectedTraceNumber(" 3"), 1);
+    EXPECT_EQ(SelectedTraceNumber(" 3 "), 3);
+    EXPECT_EQ(SelectedTraceNumber("+-5"), 1);
     EXPECT_EQ(SelectedTraceNumber(""), 1);
     EXPECT_EQ(SelectedTraceNumber("2147483648"), 1);
 }
