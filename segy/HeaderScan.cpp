@@ -159,14 +159,15 @@ private:
     Clock::time_point lastEvents_;
 };
 
-int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int32_t littleEndian,
-                         HeaderScanTables& tables, FullScanPacer& pacer) {
+int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int64_t firstTrace,
+                         int32_t littleEndian, HeaderScanTables& tables, FullScanPacer& pacer) {
     const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength);
     const int64_t blockBytes = tracesPerBlock * traceLength;
     auto block = std::make_unique_for_overwrite<unsigned char[]>(static_cast<size_t>(blockBytes));
     int64_t k = 0;
     for (;;) {
-        const int64_t got = file.ReadAt(block.get(), blockBytes, TraceOffset(k, traceLength));
+        const int64_t got =
+            file.ReadAt(block.get(), blockBytes, TraceOffset(k, traceLength, firstTrace));
         // A header counts only when all its 240 bytes are there.
         const int64_t complete =
             got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength + 1;
@@ -185,8 +186,9 @@ int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int32_t 
     }
 }
 
-int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int32_t littleEndian,
-                              HeaderScanTables& tables, FullScanPacer& pacer) {
+int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int64_t firstTrace,
+                              int32_t littleEndian, HeaderScanTables& tables,
+                              FullScanPacer& pacer) {
     unsigned char batch[kProgressEveryHeaders * kTraceHeaderSize];
     int64_t k = 0;
     for (;;) {
@@ -196,7 +198,7 @@ int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int
         int64_t count = 0;
         while (count < wanted &&
                file.ReadAt(batch + count * kTraceHeaderSize, kTraceHeaderSize,
-                           TraceOffset(k + count, traceLength)) == kTraceHeaderSize)
+                           TraceOffset(k + count, traceLength, firstTrace)) == kTraceHeaderSize)
             ++count;
         if (count > 0) {
             FoldHeaders(batch, count, kTraceHeaderSize, littleEndian, tables);
@@ -227,7 +229,9 @@ int32_t SelectedTraceNumber(const std::string& text) {
 int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout& layout,
                          HeaderScanTables& tables, const ScanContext& context,
                          int64_t* headersRead) {
-    const int32_t traceLength = TraceLength(layout.NumSamples, layout.BytesPerSample);
+    const int32_t traceLength = StoredTraceLength(layout.NumSamples, layout.BytesPerSample,
+                                                  layout.Framing.TraceHeaderExtensions);
+    const int64_t firstTrace = layout.Framing.FirstTraceOffset;
     ResetScanTables(tables);
     if (headersRead)
         *headersRead = 0;
@@ -253,9 +257,9 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         // A trace length at or below the header size cannot occur with a
         // valid sample count; it is read header by header all the same.
         if (traceLength > kTraceHeaderSize && traceLength <= kStreamTraceLengthLimit)
-            k = ScanAllStreaming(file, traceLength, layout.LittleEndian, tables, pacer);
+            k = ScanAllStreaming(file, traceLength, firstTrace, layout.LittleEndian, tables, pacer);
         else
-            k = ScanAllHeaderByHeader(file, std::max(traceLength, kTraceHeaderSize),
+            k = ScanAllHeaderByHeader(file, std::max(traceLength, kTraceHeaderSize), firstTrace,
                                       layout.LittleEndian, tables, pacer);
 
         progress.HideProgress();
@@ -266,8 +270,9 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         const int64_t index =
             context.progress.StopRequested() ? -1 : SingleTraceIndex(mode, layout, context);
         unsigned char header[kTraceHeaderSize];
-        if (index >= 0 && file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength)) ==
-                              kTraceHeaderSize) {
+        if (index >= 0 &&
+            file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength, firstTrace)) ==
+                kTraceHeaderSize) {
             FoldHeaders(header, 1, kTraceHeaderSize, layout.LittleEndian, tables);
             k = 1;
         }

@@ -48,6 +48,7 @@ struct ScanLayout {
     int32_t BytesPerSample = 0;
     int32_t NumTraces = 0;
     int32_t LittleEndian = 0;
+    TraceFraming Framing;
 };
 
 // What a running full scan tells the user and how it lets the rest of the

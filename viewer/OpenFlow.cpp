@@ -31,7 +31,7 @@ void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserM
         state.NumSamples = kSubstituteNumSamples;
     }
     const segy::SampleSettings settings =
-        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat);
+        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat, state.RevisionMajor);
     state.DataType = settings.DataType;
     state.BytesPerSample = settings.BytesPerSample;
 }
@@ -45,10 +45,14 @@ OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
 }
 
 std::vector<std::string> TextHeaderLines(const ViewerState& state) {
+    return TextStanzaLines(state.TextHeader);
+}
+
+std::vector<std::string> TextStanzaLines(const char* stanza) {
     std::vector<std::string> lines;
     lines.reserve(segy::kTextLineCount);
     for (int k = 0; k < segy::kTextLineCount; ++k) {
-        const char* line = state.TextHeader + k * segy::kTextLineLength;
+        const char* line = stanza + k * segy::kTextLineLength;
         const void* nul = std::memchr(line, '\0', segy::kTextLineLength);
         const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - line)
                                   : static_cast<size_t>(segy::kTextLineLength);

@@ -43,6 +43,8 @@ void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserM
 // The text-memo lines of the textual header: 40 lines of 80 characters,
 // each cut at its first NUL.
 std::vector<std::string> TextHeaderLines(const ViewerState& state);
+// The same lines of any 3200-character stanza, an extended textual header.
+std::vector<std::string> TextStanzaLines(const char* stanza);
 
 // The trace length in milliseconds the vertical scroll bar spans.
 int32_t RecordLengthMs(int32_t numSamples, double sampleInterval);

@@ -119,10 +119,10 @@ bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& res
 
 void AddFormatOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("data-type"),
-                      QStringLiteral("Sample data type: fixed, ibm or ieee."),
+                      QStringLiteral("Sample data type: fixed, ibm, ieee or unsigned."),
                       QStringLiteral("type")});
     parser.addOption({QStringLiteral("data-bytes"),
-                      QStringLiteral("Bytes per fixed-point sample: 1, 2 or 4."),
+                      QStringLiteral("Bytes per sample: 1, 2, 3, 4 or 8 (8 with ieee: doubles)."),
                       QStringLiteral("bytes")});
     parser.addOption({QStringLiteral("byte-order"), QStringLiteral("Byte order: big or little."),
                       QStringLiteral("order")});
@@ -137,19 +137,23 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) 
             state.DataType = segy::kDataIbmFloat;
         else if (type == QLatin1String("ieee"))
             state.DataType = segy::kDataIeeeFloat;
+        else if (type == QLatin1String("unsigned"))
+            state.DataType = segy::kDataUnsignedFixedPoint;
         else
             return false;
     }
     if (parser.isSet(QStringLiteral("data-bytes"))) {
         const QString bytes = parser.value(QStringLiteral("data-bytes"));
-        if (bytes != QLatin1String("1") && bytes != QLatin1String("2") &&
-            bytes != QLatin1String("4"))
+        static const QStringList kWidths = {QStringLiteral("1"), QStringLiteral("2"),
+                                            QStringLiteral("3"), QStringLiteral("4"),
+                                            QStringLiteral("8")};
+        if (!kWidths.contains(bytes))
             return false;
         state.BytesPerSample = bytes.toInt();
         // The window recounts the traces for the new width.
         StderrMessages messages;
         state.NumTraces = segy::CountSegyTraces(state.CurrentFile, state.NumSamples,
-                                                state.BytesPerSample, messages);
+                                                state.BytesPerSample, messages, state.Framing());
     }
     if (parser.isSet(QStringLiteral("byte-order"))) {
         const QString order = parser.value(QStringLiteral("byte-order"));

@@ -80,7 +80,8 @@ TEST_P(FullScan, TablesAndProgressStepsDoNotDependOnTheReadingPath) {
     SilentMessages messages;
     RecordingProgress progress;
     const segy::ScanContext context{messages, progress, {}};
-    const segy::ScanLayout layout{GetParam().numSamples, 4, 45, GetParam().littleEndian ? 1 : 0};
+    const segy::ScanLayout layout{
+        GetParam().numSamples, 4, 45, GetParam().littleEndian ? 1 : 0, {}};
     segy::HeaderScanTables tables;
     int64_t headersRead = 0;
 

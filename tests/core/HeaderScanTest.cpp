@@ -26,7 +26,7 @@ protected:
         for (int k = 0; k < count; ++k)
             writer.AddTrace(header(k));
         ASSERT_TRUE(writer.WriteTo(path));
-        layout = {samples, 4, count, littleEndian ? 1 : 0};
+        layout = {samples, 4, count, littleEndian ? 1 : 0, {}};
     }
 
     int32_t Scan(int32_t mode, const std::string& selected = "1") {
