@@ -13,9 +13,10 @@
 #include "viewer/QtCanvas.h"
 #include "viewer/SectionPainter.h"
 #include "viewer/SectionScrolling.h"
+#include "viewer/TVantrel.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
@@ -37,8 +38,9 @@ constexpr int kRepeats = 60;
 // Accepts every drawing call and draws nothing.
 class NullCanvas final : public Canvas {
 public:
-    int Width() const override { return kStartPlotWidth; }
-    int Height() const override { return kStartPlotHeight; }
+    explicit NullCanvas(QSize size) : size_(size) {}
+    int Width() const override { return size_.width(); }
+    int Height() const override { return size_.height(); }
     void SetFont(const std::string&, int, bool) override {}
     void SetPenStyle(PenStyle) override {}
     void SetBrushStyle(BrushStyle) override {}
@@ -51,6 +53,9 @@ public:
     void Polyline(const CanvasPoint*, int) override {}
     void SetPolyFillMode(PolyFillMode) override {}
     void PolyPolygon(const CanvasPoint*, const int32_t*, int) override {}
+
+private:
+    QSize size_;
 };
 
 bool WriteBenchFile(const std::string& path) {
@@ -163,7 +168,7 @@ double MedianMs(const std::function<void()>& work) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
 
     const std::string path =
         QDir::temp().filePath(QStringLiteral("vantrel-paint-bench.sgy")).toStdString();
@@ -182,14 +187,15 @@ int main(int argc, char** argv) {
     ZoomBtnClick(*state, true);
 
     SectionInputs in;
-    in.width = kStartPlotWidth;
-    in.height = kStartPlotHeight;
+    const QSize plotSize = StartPlotSize();
+    in.width = plotSize.width();
+    in.height = plotSize.height();
     in.hMaximum = state->NumTraces;
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
     in.gainText = "2.5";
 
     QImage image(in.width, in.height, QImage::Format_RGB32);
-    const QColor page = QGuiApplication::palette().color(QPalette::Window);
+    const QColor page = QApplication::palette().color(QPalette::Window);
     const double paintMs = MedianMs([&] {
         image.fill(page);
         QPainter painter(&image);
@@ -208,7 +214,7 @@ int main(int argc, char** argv) {
         painter.setPen(QPen(Qt::black, 0));
         replay.DrawOn(painter);
     });
-    NullCanvas nullCanvas;
+    NullCanvas nullCanvas(plotSize);
     const double noDrawingMs = MedianMs([&] { PaintSection(*state, nullCanvas, in, messages); });
 
     const int32_t traceLength = segy::TraceLength(state->NumSamples, state->BytesPerSample);
