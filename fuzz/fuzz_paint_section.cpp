@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+// The paint box at the window's start size.
+constexpr int kFuzzPlotWidth = 584;
+constexpr int kFuzzPlotHeight = 565;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4)
         return 0;
@@ -34,14 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         state->DataType = 1 + (view & 0x03) % 3;
 
     SectionInputs in;
-    in.width = kStartPlotWidth;
-    in.height = kStartPlotHeight;
+    in.width = kFuzzPlotWidth;
+    in.height = kFuzzPlotHeight;
     in.hPosition = hPosition;
     in.hMaximum = state->NumTraces;
     in.vPosition = (view & 0x07) * 400;
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
     in.gainText = std::to_string(gainByte / 8.0);
-    segytest::RecordingCanvas canvas(kStartPlotWidth, kStartPlotHeight);
+    segytest::RecordingCanvas canvas(kFuzzPlotWidth, kFuzzPlotHeight);
     PaintSection(*state, canvas, in, messages);
     return 0;
 }

@@ -23,6 +23,19 @@ void PaintBox::paintEvent(QPaintEvent*) {
     emit Paint(painter);
 }
 
+ScrollBar::ScrollBar(QWidget* parent) : QScrollBar(parent) {
+    connect(this, &QAbstractSlider::actionTriggered, this, [this] { actionSeen_ = true; });
+}
+
+// The menu's edge, page and step entries raise slider actions of their own.
+void ScrollBar::contextMenuEvent(QContextMenuEvent* event) {
+    actionSeen_ = false;
+    const int before = value();
+    QScrollBar::contextMenuEvent(event);
+    if (!actionSeen_ && value() != before)
+        emit PositionedFromMenu();
+}
+
 void ExitLineEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // Only focus moving on to another control counts, not the window losing

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPair>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTableWidget>
 #include <QWidget>
@@ -26,6 +27,23 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A scroll bar that also reports the position its context menu's "Scroll
+// here" sets: Qt sets it without any slider action, so nothing else says
+// that the user moved the bar.
+class ScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit ScrollBar(QWidget* parent = nullptr);
+signals:
+    void PositionedFromMenu();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool actionSeen_ = false;
 };
 
 // An edit whose Exit signal fires when it loses the input focus.

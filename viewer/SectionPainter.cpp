@@ -98,11 +98,27 @@ void DrawTimingLines(const ViewerState& state, Canvas& canvas, int width, int he
 
 } // namespace
 
+void DeferredMessages::ShowMessage(const std::string& text) {
+    if (std::find(texts_.begin(), texts_.end(), text) == texts_.end())
+        texts_.push_back(text);
+}
+
+void DeferredMessages::DeliverTo(segy::UserMessages& to) {
+    const std::vector<std::string> texts = std::move(texts_);
+    const bool beep = beep_;
+    texts_.clear();
+    beep_ = false;
+    if (beep)
+        to.Beep();
+    for (const std::string& text : texts)
+        to.ShowMessage(text);
+}
+
 double TraceSpacing(int width, int32_t tracesPerScreen) {
     if (tracesPerScreen <= 0)
         return 0.0;
-    // Whole pixels per trace: the division is between integers.
-    return static_cast<double>((width - kPlotLeftMargin) / tracesPerScreen);
+    // The exact quotient, so the window's traces span the whole plot.
+    return static_cast<double>(width - kPlotLeftMargin) / tracesPerScreen;
 }
 
 double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Plot layout in pixels.
 constexpr int kPlotLeftMargin = 20;
@@ -21,11 +22,6 @@ constexpr int kTimingLineMs = 100;
 constexpr int kTimingStepMs = 10;
 // Gap between a timing label and the plot's left margin.
 constexpr int kTimingLabelGap = 5;
-
-// PB1 at the window's start size: the Data page's client area of 594 × 577
-// pixels less the 16-pixel scroll bars along its right and bottom edges.
-constexpr int kStartPlotWidth = 578;
-constexpr int kStartPlotHeight = 561;
 
 inline const char* const kPlotFontFamily = "Arial";
 constexpr int kPlotFontPixels = 13;
@@ -47,6 +43,23 @@ struct SectionOutputs {
     bool painted = false;
     std::optional<int> hPageSize;
     std::optional<int> vPageSize;
+};
+
+// What a paint has to tell the user, kept until its painter has ended: a
+// message box shown inside a paint would run an event loop with the painter
+// still active. Each text is kept once, in the order first said.
+class DeferredMessages final : public segy::UserMessages {
+public:
+    void ShowMessage(const std::string& text) override;
+    void Beep() override { beep_ = true; }
+    bool Empty() const { return texts_.empty() && !beep_; }
+    // Passes everything kept on to `to`, forgetting it first, so that what
+    // is said meanwhile is kept for the next delivery.
+    void DeliverTo(segy::UserMessages& to);
+
+private:
+    std::vector<std::string> texts_;
+    bool beep_ = false;
 };
 
 // One paint of PB1. Does nothing while another paint runs (Painting) or

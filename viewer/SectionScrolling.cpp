@@ -43,7 +43,7 @@ ZoomSettings ZoomBtnClick(ViewerState& state, bool zoomBtnDown) {
     return zoom;
 }
 
-std::optional<ScrollCode> ScrollCodeForSliderAction(int action) {
+std::optional<ScrollCode> ScrollCodeForSliderAction(int action, bool thumbDown, int32_t step) {
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
         return ScrollCode::SB_LINEDOWN;
@@ -58,7 +58,9 @@ std::optional<ScrollCode> ScrollCodeForSliderAction(int action) {
     case QAbstractSlider::SliderToMaximum:
         return ScrollCode::SB_BOTTOM;
     case QAbstractSlider::SliderMove:
-        return ScrollCode::SB_THUMBTRACK;
+        if (thumbDown)
+            return ScrollCode::SB_THUMBTRACK;
+        return step < 0 ? ScrollCode::SB_LINEUP : ScrollCode::SB_LINEDOWN;
     default:
         return std::nullopt;
     }

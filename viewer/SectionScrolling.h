@@ -57,7 +57,8 @@ constexpr int32_t kVSmallChange = 100;
 ZoomSettings ZoomBtnClick(ViewerState& state, bool zoomBtnDown);
 
 // The scroll code of a QAbstractSlider::SliderAction, for a slot on the
-// bar's actionTriggered signal; nothing for SliderNoAction. A thumb drag
-// (SliderMove) is SB_THUMBTRACK; the bar's sliderReleased signal is
-// SB_THUMBPOSITION.
-std::optional<ScrollCode> ScrollCodeForSliderAction(int action);
+// bar's actionTriggered signal; nothing for SliderNoAction. SliderMove is a
+// thumb drag (SB_THUMBTRACK) while the thumb is held down; otherwise it is a
+// wheel step, a line scroll by the sign of `step` (the new position less
+// the old). The bar's sliderReleased signal is SB_THUMBPOSITION.
+std::optional<ScrollCode> ScrollCodeForSliderAction(int action, bool thumbDown, int32_t step);

@@ -285,6 +285,10 @@ void TVantrel::BindHandlers() {
             [this] { HScrollBarScroll(kThumbReleased); });
     connect(VScrollBar, &QScrollBar::sliderReleased, this,
             [this] { VScrollBarScroll(kThumbReleased); });
+    connect(HScrollBar, &ScrollBar::PositionedFromMenu, this,
+            [this] { HScrollBarScroll(kThumbReleased); });
+    connect(VScrollBar, &ScrollBar::PositionedFromMenu, this,
+            [this] { VScrollBarScroll(kThumbReleased); });
     connect(HScrollBar, &QScrollBar::valueChanged, this, &TVantrel::VScrollBarChange);
     connect(VScrollBar, &QScrollBar::valueChanged, this, &TVantrel::VScrollBarChange);
     connect(TrcSelED, &QLineEdit::textChanged, this, &TVantrel::TrcSelEDChange);

@@ -6,6 +6,7 @@
 #include "segy/UserMessages.h"
 #include "ui_TVantrel.h"
 #include "viewer/EdgeAnchors.h"
+#include "viewer/SectionPainter.h"
 #include "viewer/UiSeams.h"
 #include "viewer/ViewerState.h"
 
@@ -22,8 +23,8 @@ class QPainter;
 // Given as the second command-line argument, it skips the welcome screen.
 inline const char* const kLaunchCode = "Kvoln-730418";
 
-// Passed to the scroll handlers when the thumb is let go; no slider action
-// has this value.
+// Passed to the scroll handlers when the thumb is let go, or the bar's
+// context menu has set its position; no slider action has this value.
 inline constexpr int kThumbReleased = -1;
 
 inline constexpr int kHeaderPage = 0;
@@ -38,6 +39,11 @@ inline constexpr int kTracePage = 5;
 // then below `programFolder`. Empty unless it is an existing regular file.
 QString ResolveStartFile(const QString& argument, const QString& startFolder,
                          const QString& programFolder);
+
+// The size of PB1 when the window opens at its start size, measured on a
+// window laid out as the program lays it out: the size the command-line
+// renderer and the paint benchmark draw at by default.
+QSize StartPlotSize();
 
 class TVantrel : public QMainWindow, public Ui::TVantrel, public segy::UserMessages {
     Q_OBJECT
@@ -107,6 +113,8 @@ public slots:
     void VScrollBarScroll(int action);
     void VScrollBarChange();
     void ZoomBtnClick();
+    // Shows what the last paints had to say, after their painters ended.
+    void ReportPaintMessages();
     void TrcSelEDChange();
     void ExportDebugFileBtnClick();
 
@@ -138,6 +146,9 @@ private:
 
     UserInterface& userInterface_;
     EdgeAnchors anchors_;
+    DeferredMessages paintMessages_;
+    bool paintReportQueued_ = false;
+    bool reportingPaint_ = false;
     int scansRunning_ = 0;
     int scanGeneration_ = 0;
     bool closeRequested_ = false;

@@ -5,7 +5,39 @@
 #include "viewer/SectionPainter.h"
 #include "viewer/SectionScrolling.h"
 
+#include <QDir>
+#include <QLayout>
 #include <QPainter>
+
+namespace {
+
+// Shows nothing and answers nothing: for a window built only to be measured.
+class NoUserInterface final : public UserInterface {
+public:
+    void ShowMessage(const QString&) override {}
+    void Beep() override {}
+    QString ChooseOpenFile(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString ChooseSaveFile(QWidget*, const FileDialogRequest&) override { return {}; }
+    void ShowWelcome(QWidget*) override {}
+    void OpenUrl(const QUrl&) override {}
+};
+
+} // namespace
+
+QSize StartPlotSize() {
+    // The window makes the program's folder the current one; the caller's
+    // relative paths must keep meaning what they meant.
+    const QString folder = QDir::currentPath();
+    NoUserInterface none;
+    TVantrel window({QStringLiteral("vantrel"), QString(), QLatin1String(kLaunchCode)}, none);
+    QDir::setCurrent(folder);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.PageControl1->setTabVisible(kDataPage, true);
+    window.ActivatePage(kDataPage);
+    window.show();
+    window.TabSheet2->layout()->activate();
+    return window.PB1->size();
+}
 
 void TVantrel::PB1Paint(QPainter& painter) {
     const SectionInputs in{PB1->width(),
@@ -18,19 +50,39 @@ void TVantrel::PB1Paint(QPainter& painter) {
     QtCanvas canvas(painter, in.width, in.height);
     // The page sizes the paint sets only bound the thumbs' reach, which the
     // scroll handlers bound already; a Qt bar's page step is its large change.
-    PaintSection(State, canvas, in, *this);
+    // While the user reads what an earlier paint said, the paints that its
+    // message box lets run say nothing more.
+    segy::SilentMessages quiet;
+    PaintSection(State, canvas, in,
+                 reportingPaint_ ? static_cast<segy::UserMessages&>(quiet) : paintMessages_);
+    // The messages are shown once the paint event is over and its painter
+    // has ended, never inside it.
+    if (!paintMessages_.Empty() && !paintReportQueued_) {
+        paintReportQueued_ = true;
+        QMetaObject::invokeMethod(this, &TVantrel::ReportPaintMessages, Qt::QueuedConnection);
+    }
+}
+
+void TVantrel::ReportPaintMessages() {
+    paintReportQueued_ = false;
+    reportingPaint_ = true;
+    paintMessages_.DeliverTo(*this);
+    reportingPaint_ = false;
 }
 
 template <typename Decide>
 void TVantrel::ScrollBarEvent(QScrollBar* bar, int action, Decide decide) {
-    const std::optional<ScrollCode> code = action == kThumbReleased
-                                               ? std::optional(ScrollCode::SB_THUMBPOSITION)
-                                               : ScrollCodeForSliderAction(action);
+    const std::optional<ScrollCode> code =
+        action == kThumbReleased ? std::optional(ScrollCode::SB_THUMBPOSITION)
+                                 : ScrollCodeForSliderAction(action, bar->isSliderDown(),
+                                                             bar->sliderPosition() - bar->value());
     if (!code)
         return;
     const ScrollDecision decision = decide(State, *code, bar->sliderPosition());
+    // Inside a slider action the bar then takes this value as the action's
+    // end; outside one (a released thumb, the menu) it is the end itself.
     if (decision.position != bar->sliderPosition())
-        bar->setSliderPosition(decision.position);
+        bar->setValue(decision.position);
     if (decision.repaintNow)
         RepaintPlot();
 }

@@ -22,12 +22,26 @@ int32_t IntegerMagnitude(float sample) {
     return std::abs(static_cast<int32_t>(sample));
 }
 
-// The amplitude scale in single precision as the plot has always kept it;
-// a product beyond the float range is held at the largest float.
-float AmplitudeScale(double traceSpacing, double plotGain, float maximum) {
+// The largest finite magnitude of a trace: the scale of normalised data,
+// whose samples all lie between -1 and 1 and so have no integer part.
+float LargestFiniteMagnitude(const float* samples, int32_t count) {
+    float largest = 0.0f;
+    for (int32_t k = 0; k < count; ++k)
+        if (std::isfinite(samples[k]))
+            largest = std::max(largest, std::fabs(samples[k]));
+    return largest;
+}
+
+// The amplitude scale in single precision as the plot has always kept it
+// for a trace with an integer maximum; a product beyond the float range is
+// held at the largest float. A fractional maximum keeps the scale in double
+// precision, where even the smallest sample's reciprocal fits.
+double AmplitudeScale(double traceSpacing, double plotGain, float maximum, bool integral) {
     const double scale = traceSpacing * plotGain / maximum;
     if (std::isnan(scale))
-        return 0.0f;
+        return 0.0;
+    if (!integral)
+        return scale;
     constexpr double kFloatMax = 3.40282346638528859812e+38;
     return static_cast<float>(std::clamp(scale, -kFloatMax, kFloatMax));
 }
@@ -129,16 +143,23 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
         maximum = std::max(maximum, IntegerMagnitude(samples[k]));
     }
 
+    // A trace of fractions only is scaled by its largest sample instead, so
+    // normalised data draws like any other; silence stays a straight line.
+    const float fractionalMaximum =
+        maximum == 0 ? LargestFiniteMagnitude(state.TraceSamples.data(), numSamples) : 0.0f;
     std::vector<CanvasPoint>& wiggle = state.TracePoints;
     wiggle[0] = {traceX, topY};
-    if (maximum == 0) {
+    if (maximum == 0 && fractionalMaximum == 0.0f) {
         wiggle[1] = {traceX, TruncToPixel(topY + numSamples * pixelsPerSample)};
         DrawWiggle(canvas, wiggle.data(), 2);
         return;
     }
 
     canvas.SetPolyFillMode(PolyFillMode::Alternate);
-    const float scale = AmplitudeScale(traceSpacing, state.PlotGain, static_cast<float>(maximum));
+    const double scale =
+        maximum != 0
+            ? AmplitudeScale(traceSpacing, state.PlotGain, static_cast<float>(maximum), true)
+            : AmplitudeScale(traceSpacing, state.PlotGain, fractionalMaximum, false);
 
     Lobes lobes{state.PolyPoints.data(), state.PolyCounts.data()};
     const float* traceSamples = state.TraceSamples.data() + first;
@@ -149,7 +170,7 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
         // The product of two floats is exact in double precision, so it
         // equals the extended-precision product the offsets are defined by.
         const double v = traceSamples[i];
-        const int32_t h = TruncToPixel(v * static_cast<double>(scale), kMaxSampleOffset);
+        const int32_t h = TruncToPixel(v * scale, kMaxSampleOffset);
         const int32_t y = TruncToPixel(topY + i * pixelsPerSample);
         const int32_t x = ClampToCoordinate(static_cast<int64_t>(traceX) + h);
         wigglePoints[used++] = {x, y};

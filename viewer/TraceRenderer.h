@@ -18,7 +18,8 @@ constexpr int32_t kMaxCoordinate = 1000000000;
 // Draws `state.NumSamples` samples from `samples` with the zero line at
 // `traceX`; sample `firstSample` lies at `topY` and each further one
 // `pixelsPerSample` lower. The trace is scaled so that its largest integer
-// amplitude lies `state.PlotGain` trace spacings from the zero line. Uses
+// amplitude lies `state.PlotGain` trace spacings from the zero line; a
+// trace with no integer amplitude, by its largest finite one. Uses
 // the renderer buffers of `state`, growing them for a longer trace.
 void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
                const float* samples, double pixelsPerSample, double traceSpacing,

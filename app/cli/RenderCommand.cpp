@@ -4,13 +4,15 @@
 #include "viewer/QtCanvas.h"
 #include "viewer/SectionPainter.h"
 #include "viewer/SectionScrolling.h"
+#include "viewer/TVantrel.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -43,17 +45,19 @@ int RunRender(const QStringList& arguments) {
         QStringLiteral("Draws the Data page's plot of FILE, as the window shows it, into a PNG "
                        "image."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
+    const QSize startSize = StartPlotSize();
     parser.addOptions({
         {QStringLiteral("output"), QStringLiteral("The PNG file to write."), QStringLiteral("OUT")},
         {QStringLiteral("size"),
          QStringLiteral("Plot size in pixels (default: the window's start size, %1x%2).")
-             .arg(kStartPlotWidth)
-             .arg(kStartPlotHeight),
+             .arg(startSize.width())
+             .arg(startSize.height()),
          QStringLiteral("WxH")},
         {QStringLiteral("first-trace"),
          QStringLiteral("Horizontal scroll position: the first trace, 0-based."),
          QStringLiteral("N"), QStringLiteral("0")},
-        {QStringLiteral("start-ms"), QStringLiteral("Vertical scroll position in milliseconds."),
+        {QStringLiteral("start-ms"),
+         QStringLiteral("Vertical scroll position in milliseconds, 0 or more."),
          QStringLiteral("T"), QStringLiteral("0")},
         {QStringLiteral("zoom-out"), QStringLiteral("Twice the traces and twice the time.")},
         {QStringLiteral("gain"), QStringLiteral("Plot gain, as typed in the gain box."),
@@ -78,11 +82,12 @@ int RunRender(const QStringList& arguments) {
 
     auto state = std::make_unique<ViewerState>();
     SectionInputs in;
-    in.width = kStartPlotWidth;
-    in.height = kStartPlotHeight;
+    in.width = startSize.width();
+    in.height = startSize.height();
     if (parser.isSet(QStringLiteral("size")) &&
         !ParseSize(parser.value(QStringLiteral("size")), in.width, in.height)) {
-        std::fprintf(stderr, "vantrel-cli render: --size takes WIDTHxHEIGHT, such as 578x561\n");
+        std::fprintf(stderr, "vantrel-cli render: --size takes WIDTHxHEIGHT, such as %dx%d\n",
+                     startSize.width(), startSize.height());
         return kExitUsage;
     }
     if (!IntOption(parser, QStringLiteral("first-trace"), in.hPosition) ||
@@ -94,6 +99,9 @@ int RunRender(const QStringList& arguments) {
                              "--upper-row and --lower-row take whole numbers\n");
         return kExitUsage;
     }
+    // The bars start at 0 and go no lower.
+    in.hPosition = std::max(in.hPosition, 0);
+    in.vPosition = std::max(in.vPosition, 0);
     in.gainText = parser.value(QStringLiteral("gain")).toStdString();
     if (parser.isSet(QStringLiteral("two-byte")))
         state->FourByteMode = 0;
@@ -109,7 +117,12 @@ int RunRender(const QStringList& arguments) {
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
 
     QImage image(in.width, in.height, QImage::Format_RGB32);
-    image.fill(QGuiApplication::palette().color(QPalette::Window));
+    if (image.isNull()) {
+        std::fprintf(stderr, "vantrel-cli render: cannot allocate a %dx%d image\n", in.width,
+                     in.height);
+        return kExitFileProblem;
+    }
+    image.fill(QApplication::palette().color(QPalette::Window));
     {
         QPainter painter(&image);
         QtCanvas canvas(painter, in.width, in.height);

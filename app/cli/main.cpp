@@ -1,7 +1,7 @@
 // vantrel-cli: Vantrel's file core from a terminal, for scripts and checks.
 #include "app/cli/CliSupport.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -32,14 +32,15 @@ void PrintUsage(FILE* out) {
 int main(int argc, char** argv) {
     KeepRawArguments(argc, argv);
     KeepOnlyOwnMessages();
-    // Drawing text needs a GUI application; the tool never needs a display,
-    // so it draws offscreen unless told otherwise. The other commands start
-    // faster without one.
+    // Drawing needs a widget application: text, and the window's layout that
+    // gives the plot its start size. The tool never needs a display, so it
+    // draws offscreen unless told otherwise. The other commands start faster
+    // without one.
     const bool drawing = argc > 1 && std::strcmp(argv[1], "render") == 0;
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
-        drawing ? std::make_unique<QGuiApplication>(argc, argv)
+        drawing ? std::make_unique<QApplication>(argc, argv)
                 : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));

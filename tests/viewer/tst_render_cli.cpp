@@ -1,7 +1,7 @@
 // vantrel-cli render as a user runs it: the picture it writes shows filled
 // lobes, trace labels above the plot and timing labels beside it.
 #include "tests/support/SegyWriter.h"
-#include "viewer/SectionPainter.h"
+#include "viewer/TVantrel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,8 +63,10 @@ int DarkPixels(const QImage& image, const QRect& area) {
 void CheckPicture(const QString& png, int traces) {
     QImage image(png);
     QVERIFY2(!image.isNull(), "no image written");
-    QCOMPARE(image.size(), QSize(kStartPlotWidth, kStartPlotHeight));
-    const int plotRight = 20 + traces * ((kStartPlotWidth - 20) / 100);
+    // The window's own paint box at its start size.
+    const QSize size = StartPlotSize();
+    QCOMPARE(image.size(), size);
+    const int plotRight = 20 + static_cast<int>(traces * ((size.width() - 20) / 100.0));
     // Lobes: a good part of the plot under the traces is black.
     const QRect plot(20, 31, plotRight - 20, 100);
     QVERIFY2(DarkPixels(image, plot) > plot.width() * plot.height() / 5, "no filled lobes");
@@ -75,7 +77,7 @@ void CheckPicture(const QString& png, int traces) {
     // Timing label "0.0" left of the plot, centred on the first line.
     QVERIFY2(DarkPixels(image, QRect(0, 24, 15, 13)) > 3, "no timing label");
     // The background of the page shows where nothing is drawn.
-    QVERIFY(qGray(image.pixel(kStartPlotWidth - 5, 45)) > 160);
+    QVERIFY(qGray(image.pixel(size.width() - 5, 45)) > 160);
 }
 
 } // namespace
@@ -120,6 +122,23 @@ private slots:
         QVERIFY(DarkPixels(image, QRect(20, 31, 40, 100)) > 0);
     }
 
+    void negativeStartIsTheTop() {
+        // The line of sample 0 is labelled 0.0 as at --start-ms 0.
+        QTemporaryDir dir;
+        const QString file = QString::fromStdString(WriteWaves(dir));
+        QImage images[2];
+        for (const int k : {0, 1}) {
+            const QString png = dir.filePath(QStringLiteral("start%1.png").arg(k));
+            QCOMPARE(RunCli({QStringLiteral("render"), file, QStringLiteral("--output"), png,
+                             QStringLiteral("--start-ms"), k ? QStringLiteral("-200") : "0"})
+                         .exitCode,
+                     0);
+            images[k] = QImage(png);
+        }
+        QVERIFY(!images[0].isNull());
+        QCOMPARE(images[1], images[0]);
+    }
+
     void usageErrors() {
         QTemporaryDir dir;
         const QString file = QString::fromStdString(WriteWaves(dir));
@@ -129,6 +148,12 @@ private slots:
                          QStringLiteral("wide")})
                      .exitCode,
                  2);
+        // An image too big to allocate says so.
+        const Run huge = RunCli({QStringLiteral("render"), file, QStringLiteral("--output"),
+                                 dir.filePath(QStringLiteral("z.png")), QStringLiteral("--size"),
+                                 QStringLiteral("99999x99999")});
+        QCOMPARE(huge.exitCode, 1);
+        QVERIFY2(huge.errors.contains("cannot allocate a 99999x99999 image"), huge.errors);
         QCOMPARE(RunCli({QStringLiteral("render"), dir.filePath(QStringLiteral("none.sgy")),
                          QStringLiteral("--output"), dir.filePath(QStringLiteral("y.png"))})
                      .exitCode,
@@ -136,5 +161,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RenderCliTest)
+QTEST_MAIN(RenderCliTest)
 #include "tst_render_cli.moc"

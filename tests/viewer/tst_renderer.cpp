@@ -139,8 +139,7 @@ private slots:
         QTest::addColumn<int>("bottom");
         QTest::newRow("all zero") << std::vector<float>(10, 0.0f) << 0 << 70;
         QTest::newRow("all zero, scrolled") << std::vector<float>(10, 0.0f) << 7 << 70;
-        QTest::newRow("fractions only") << std::vector<float>{0.9f, -0.99f, 0.5f} << 0 << 42;
-        QTest::newRow("fractions, past the end") << std::vector<float>{0.9f, -0.5f} << 5 << 38;
+        QTest::newRow("signed zeros") << std::vector<float>{0.0f, -0.0f, 0.0f} << 0 << 42;
         QTest::newRow("no samples") << std::vector<float>{} << 0 << 30;
     }
     void zeroTraces() {
@@ -256,9 +255,28 @@ private slots:
 
     void onlyBrokenSamplesMakeAZeroTrace() {
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        const Drawn drawn = Draw({nan, std::numeric_limits<float>::infinity(), 1e10f}, Layout{});
+        const Drawn drawn = Draw({nan, std::numeric_limits<float>::infinity(), nan}, Layout{});
         QCOMPARE(drawn.kinds, kZeroTrace);
         QCOMPARE(drawn.wiggle, (Points{{100, 30}, {100, 42}}));
+    }
+
+    void fractionsScaleByTheLargestSample() {
+        // Normalised data: the largest finite sample (0.5) is drawn 20 pixels
+        // out, as 20 would be in the worked example; NaN stays on the line.
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        Drawn drawn = Draw({-0.05f, 0.15f, 0.5f, -0.3f, nan}, Layout{});
+        QCOMPARE(drawn.kinds, kFilledTrace);
+        QCOMPARE(drawn.wiggle,
+                 (Points{{100, 30}, {98, 30}, {106, 34}, {120, 38}, {88, 42}, {100, 46}}));
+        QCOMPARE(drawn.counts, (std::vector<int32_t>{5}));
+        // Tiny IEEE amplitudes and samples past 2^31 (no integer part either).
+        drawn = Draw({std::ldexp(1.0f, -29), -std::ldexp(1.0f, -30)}, Layout{});
+        QCOMPARE(drawn.wiggle, (Points{{100, 30}, {120, 30}, {90, 34}}));
+        drawn = Draw({std::ldexp(1.0f, 32), -std::ldexp(1.0f, 31)}, Layout{});
+        QCOMPARE(drawn.wiggle, (Points{{100, 30}, {120, 30}, {90, 34}}));
+        // An integer maximum of 1 keeps its scale: 1.9 is drawn 1.9 maxima out.
+        drawn = Draw({1.9f, 0.5f}, Layout{});
+        QCOMPARE(drawn.wiggle, (Points{{100, 30}, {137, 30}, {110, 34}}));
     }
 
     void extremeGeometryStaysFinite() {

@@ -20,8 +20,10 @@ using namespace segytest;
 
 namespace {
 
-constexpr int kWidth = kStartPlotWidth;
-constexpr int kHeight = kStartPlotHeight;
+// The paint box's width at the window's start size; 561 pixels high leaves
+// 531 for one window of time.
+constexpr int kWidth = 584;
+constexpr int kHeight = 561;
 // Where the recording canvas's timing labels start: 20 - (3 x 7 + 5).
 constexpr int kTimingLabelX = -6;
 constexpr int kLowerLabelY = 27 - kRecordedTextHeight;
@@ -156,7 +158,7 @@ private slots:
         const auto paint = PaintOnce(*state, BarsFor(*state, 17));
         std::vector<int> expected;
         for (int i = 0; i < 30; ++i)
-            expected.push_back(i * ((kWidth - 20) / 100) + 20);
+            expected.push_back(static_cast<int>(i * (564.0 / 100) + 20));
         QCOMPARE(TraceXs(paint->canvas), expected);
         QCOMPARE(TextsAt(paint->canvas, IsLowerLabel), (std::vector<std::string>{"1", "20"}));
         // The bar's maximum (30 traces) is below the window: no page size.
@@ -169,7 +171,12 @@ private slots:
         QTemporaryDir dir;
         auto state = Opened(WriteSection(dir, {1000, 10, 2000}));
         const auto paint = PaintOnce(*state, BarsFor(*state, 950));
-        QCOMPARE(TraceXs(paint->canvas).size(), size_t{100});
+        // 100 traces 5.64 pixels apart span the plot up to its right edge.
+        const std::vector<int> xs = TraceXs(paint->canvas);
+        QCOMPARE(xs.size(), size_t{100});
+        QCOMPARE(xs[1], 25);
+        QCOMPARE(xs[50], 302);
+        QCOMPARE(xs[99], 578);
         std::vector<std::string> labels{"901"};
         for (int n = 920; n <= 1000; n += 20)
             labels.push_back(std::to_string(n));
@@ -258,8 +265,9 @@ private slots:
     void pixelsPerSampleAndSpacing() {
         QCOMPARE(PixelsPerSample(561, 2.0, 1000), 531 * 2.0 / 1000);
         QCOMPARE(PixelsPerSample(561, 4.0, 2000), 531 * 4.0 / 2000);
-        QCOMPARE(TraceSpacing(594, 100), 5.0);
-        QCOMPARE(TraceSpacing(594, 200), 2.0);
+        QCOMPARE(TraceSpacing(584, 100), 5.64);
+        QCOMPARE(TraceSpacing(584, 200), 2.82);
+        QCOMPARE(TraceSpacing(578, 100), 5.58);
         QCOMPARE(FirstVisibleTrace(950, 1000, 100), 900);
         QCOMPARE(FirstVisibleTrace(17, 30, 100), 0);
         QCOMPARE(WindowStartMs(1234, 3000), 1200);
@@ -277,7 +285,8 @@ private slots:
         const auto paint = PaintOnce(*state, BarsFor(*state));
         const std::vector<int> xs = TraceXs(paint->canvas);
         QCOMPARE(xs.size(), size_t{200});
-        QCOMPARE(xs[199], 199 * 2 + 20);
+        QCOMPARE(xs[1], 22);
+        QCOMPARE(xs[199], 581); // trunc(199 x 2.82 + 20)
         QCOMPARE(paint->out.hPageSize, std::optional<int>(200));
         QVERIFY(!paint->out.vPageSize.has_value()); // 80 ms record
 
@@ -435,21 +444,26 @@ private slots:
     }
 
     void sliderActionsAsScrollCodes() {
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderSingleStepAdd),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderSingleStepAdd, false, 0),
                  std::optional(ScrollCode::SB_LINEDOWN));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderSingleStepSub),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderSingleStepSub, false, 0),
                  std::optional(ScrollCode::SB_LINEUP));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderPageStepAdd),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderPageStepAdd, false, 0),
                  std::optional(ScrollCode::SB_PAGEDOWN));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderPageStepSub),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderPageStepSub, false, 0),
                  std::optional(ScrollCode::SB_PAGEUP));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderToMinimum),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderToMinimum, false, 0),
                  std::optional(ScrollCode::SB_TOP));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderToMaximum),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderToMaximum, false, 0),
                  std::optional(ScrollCode::SB_BOTTOM));
-        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderMove),
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderMove, true, 5),
                  std::optional(ScrollCode::SB_THUMBTRACK));
-        QVERIFY(!ScrollCodeForSliderAction(QAbstractSlider::SliderNoAction).has_value());
+        // A wheel step moves the value with the thumb up: a line scroll.
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderMove, false, 3),
+                 std::optional(ScrollCode::SB_LINEDOWN));
+        QCOMPARE(ScrollCodeForSliderAction(QAbstractSlider::SliderMove, false, -3),
+                 std::optional(ScrollCode::SB_LINEUP));
+        QVERIFY(!ScrollCodeForSliderAction(QAbstractSlider::SliderNoAction, false, 0).has_value());
     }
 };
 

@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
 
 #include <filesystem>
@@ -65,7 +67,9 @@ private slots:
 
         w_->ActivatePage(kDataPage);
         w_->PB1->grab();
-        QCOMPARE(ui_.messages.size(), 3); // once for each trace of the window
+        // Once for the paint, after it has ended.
+        QVERIFY(ui_.messages.isEmpty());
+        QTRY_COMPARE(ui_.messages.size(), 1);
         QCOMPARE(ui_.messages.first(), QStringLiteral("Cannot open input segy file!!"));
         QCOMPARE(w_->State.Painting, 0);
 
@@ -83,6 +87,44 @@ private slots:
         QCOMPARE(ui_.messages.last(),
                  QStringLiteral("Cannot open input file <ReadSegyFileHeader>!!"));
         QCOMPARE(w_->TracesED->text(), QStringLiteral("0"));
+    }
+
+    void aVanishedFileInARealPaintWithARealMessageBox() {
+        const std::string path = dir_.File("vanishing.sgy");
+        QVERIFY(segytest::WriteBytes(path, Section(3, 50)));
+        QtUserInterface real;
+        TVantrel w({QStringLiteral("vantrel"), QFile::decodeName(QByteArray::fromStdString(path)),
+                    QString::fromLatin1(kLaunchCode)},
+                   real);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.PageControl1->setCurrentIndex(kDataPage);
+        QTRY_VERIFY(w.PB1->isVisible());
+        QTest::qWait(50);
+        std::filesystem::remove(path);
+
+        // Each box that comes up is read and closed, as a user presses OK.
+        QStringList texts;
+        bool paintingMeanwhile = false;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                paintingMeanwhile =
+                    paintingMeanwhile || w.State.Painting || w.PB1->paintingActive();
+                w.PB1->repaint(); // the box's own event loop lets paints run
+                box->accept();
+            }
+        });
+        closer.start(20);
+        w.PB1->update();
+        QTRY_COMPARE(texts.size(), 1);
+        w.ZoomBtn->click();
+        QTRY_COMPARE(texts.size(), 2);
+        QTest::qWait(200); // and no box after those
+        QCOMPARE(texts, QStringList(2, QStringLiteral("Cannot open input segy file!!")));
+        QVERIFY(!paintingMeanwhile);
+        QCOMPARE(w.State.Painting, 0);
     }
 
     void aFileThatShrinksAfterOpening() {

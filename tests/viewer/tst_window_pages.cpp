@@ -12,9 +12,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -36,6 +40,36 @@ segytest::SegyWriter Section(int traces, int16_t samples, uint16_t intervalUs = 
         writer.AddTrace(trace);
     }
     return writer;
+}
+
+// Counts the paints a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void WheelNotches(QScrollBar* bar, int notches) {
+    const QPointF at(bar->width() / 2, bar->height() / 2);
+    QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+}
+
+// Chooses "Scroll here", the first entry of the bar's context menu, at `at`.
+void ScrollHere(QScrollBar* bar, QPoint at) {
+    QTimer::singleShot(0, [] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            menu->setActiveAction(menu->actions().first());
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+    QApplication::sendEvent(bar, &event);
 }
 
 int DarkPixels(const QImage& image, const QRect& area) {
@@ -82,7 +116,8 @@ private slots:
         Open(Path(QStringLiteral("short.sgy")));
         w_->ActivatePage(kDataPage);
         const QImage plot = w_->PB1->grab().toImage();
-        QVERIFY(plot.width() > 400);
+        // The size the renderer draws at by default is the window's own.
+        QCOMPARE(w_->PB1->size(), StartPlotSize());
         // Filled lobes inside the plot, trace-number labels above it.
         QVERIFY(DarkPixels(plot, QRect(20, 40, 300, 400)) > 2000);
         QVERIFY(DarkPixels(plot, QRect(0, 10, plot.width(), 17)) > 20);
@@ -120,6 +155,55 @@ private slots:
         QCOMPARE(w_->State.RepaintOnChange, 0);
         w_->HScrollBar->setSliderDown(false);
         QCOMPARE(w_->HScrollBar->value(), 900);
+    }
+
+    void everyScrollGestureEndsWithinTheLimitAndRepaintsOnce() {
+        Open(Path(QStringLiteral("long.sgy"))); // 1000 traces, 3000 ms
+        w_->PageControl1->setCurrentIndex(kDataPage);
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        QScrollBar* h = w_->HScrollBar;
+        QScrollBar* v = w_->VScrollBar;
+        PaintCounter paints(w_->PB1);
+        const auto paintsOf = [&](const std::function<void()>& gesture) {
+            QCoreApplication::processEvents();
+            paints.count = 0;
+            gesture();
+            QCoreApplication::processEvents();
+            return paints.count;
+        };
+
+        // Two wheel notches of three traces each; the listing follows.
+        QCOMPARE(paintsOf([&] { WheelNotches(h, 2); }), 1);
+        QCOMPARE(h->value(), 6);
+        w_->TrcSelED->setText(QStringLiteral("1"));
+        QCOMPARE(w_->TrcValLB->item(9)->text().toStdString(),
+                 ListTraceSamples(w_->State, 7, *w_)[9]);
+        QCOMPARE(paintsOf([&] { QTest::keyClick(h, Qt::Key_End); }), 1);
+        QCOMPARE(h->value(), 900);
+        paintsOf([&] { WheelNotches(h, 1); });
+        QCOMPARE(h->value(), 900);
+        QCOMPARE(paintsOf([&] { QTest::keyClick(h, Qt::Key_Home); }), 1);
+        QCOMPARE(h->value(), 0);
+        // "Scroll here" near the end asks for more than the last window.
+        QCOMPARE(paintsOf([&] { ScrollHere(h, {h->width() - 20, 8}); }), 1);
+        QCOMPARE(h->value(), 900);
+
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(paintsOf([&] { QTest::keyClick(v, Qt::Key_PageDown); }), 1);
+        QCOMPARE(v->value(), 2000);
+        QCOMPARE(paintsOf([&] { WheelNotches(v, -1); }), 1); // up 300 ms
+        QCOMPARE(v->value(), 1700);
+        QCOMPARE(paintsOf([&] { ScrollHere(v, {8, v->height() - 20}); }), 1);
+        QCOMPARE(v->value(), 2000);
+
+        // A dragged thumb repaints only once let go, within the limit.
+        QCOMPARE(paintsOf([&] {
+                     h->setSliderDown(true);
+                     h->setSliderPosition(980);
+                 }),
+                 0);
+        QCOMPARE(paintsOf([&] { h->setSliderDown(false); }), 1);
+        QCOMPARE(h->value(), 900);
     }
 
     void zoomDoublesBothWindows() {
