@@ -5,6 +5,7 @@
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/RecordingUserInterface.h"
+#include "tests/viewer/TestWindow.h"
 #include "viewer/TVantrel.h"
 
 #include <QDir>
@@ -42,19 +43,12 @@ private:
     RecordingUserInterface ui_;
     std::unique_ptr<TVantrel> w_;
 
-    // Opens a file by the bytes of its path, as the folder fill lists it.
-    void Open(const std::string& path) {
-        ui_.openAnswer = QFile::decodeName(QByteArray::fromStdString(path));
-        w_->SegyBrowseBtnClick();
-    }
+    void Open(const std::string& path) { BrowseTo(*w_, ui_, path); }
 
 private slots:
     void init() {
         ui_ = RecordingUserInterface();
-        w_ = std::make_unique<TVantrel>(
-            QStringList{QStringLiteral("vantrel"), QString(), QString::fromLatin1(kLaunchCode)},
-            ui_);
-        w_->show();
+        w_ = StartTestWindow(ui_);
     }
     void cleanup() { w_.reset(); }
 

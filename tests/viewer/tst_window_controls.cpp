@@ -6,6 +6,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/CliRunner.h"
 #include "tests/viewer/RecordingUserInterface.h"
+#include "tests/viewer/TestWindow.h"
 #include "viewer/DebugExport.h"
 #include "viewer/Splash.h"
 #include "viewer/TVantrel.h"
@@ -52,18 +53,12 @@ private:
     RecordingUserInterface ui_;
     std::unique_ptr<TVantrel> w_;
 
-    void Browse(const std::string& path) {
-        ui_.openAnswer = QString::fromStdString(path);
-        w_->SegyBrowseBtnClick();
-    }
+    void Browse(const std::string& path) { BrowseTo(*w_, ui_, path); }
 
 private slots:
     void init() {
         ui_ = RecordingUserInterface();
-        w_ = std::make_unique<TVantrel>(
-            QStringList{QStringLiteral("vantrel"), QString(), QString::fromLatin1(kLaunchCode)},
-            ui_);
-        w_->show();
+        w_ = StartTestWindow(ui_);
     }
     void cleanup() { w_.reset(); }
 
