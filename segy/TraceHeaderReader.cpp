@@ -1,0 +1,141 @@
+#include "segy/TraceHeaderReader.h"
+
+#include <algorithm>
+
+namespace segy {
+
+namespace {
+
+// Small enough that a block stays in the processor's cache between the
+// kernel's copy and the header decoding, large enough that reads are few.
+constexpr int64_t kStreamBlockBytes = 1024 * 1024;
+// The most headers one mapped read copies out.
+constexpr int64_t kMappedRunHeaders = 64;
+// The storage is asked for the file this far ahead of the header in use, a
+// step at a time: enough requests in flight to keep it busy while the
+// headers before them are decoded, few enough calls that a file already in
+// the page cache costs nothing noticeable.
+constexpr int64_t kPrefetchAheadBytes = 32 * 1024 * 1024;
+constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
+
+} // namespace
+
+HeaderReading ChooseHeaderReading(int32_t traceLength) {
+    if (traceLength <= kStreamTraceLengthLimit)
+        return HeaderReading::kStream;
+    return traceLength < kSparseTraceLengthFrom ? HeaderReading::kMappedDense
+                                                : HeaderReading::kMappedSparse;
+}
+
+TraceHeaderReader::TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLength,
+                                     HeaderReading reading)
+    : file_(file), traceLength_(std::max<int32_t>(traceLength, kTraceHeaderSize)),
+      reading_(reading),
+      // A trace length at or below the header size cannot occur with a
+      // valid sample count; such a file is read header by header all the same.
+      streamed_(reading == HeaderReading::kStream && traceLength > kTraceHeaderSize) {
+    if (streamed_) {
+        const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength_);
+        buffer_.resize(static_cast<size_t>(tracesPerBlock * traceLength_));
+    } else {
+        mapped_ = map_.Map(file_);
+        buffer_.resize(static_cast<size_t>(kMappedRunHeaders * kTraceHeaderSize));
+    }
+}
+
+TraceHeaderReader::~TraceHeaderReader() = default;
+
+HeaderRun TraceHeaderReader::Next(int64_t most) {
+    if (ended_ || most <= 0)
+        return {};
+    PrefetchAhead();
+    const HeaderRun run = streamed_ ? NextStreamed(most) : NextMapped(most);
+    if (run.count == 0)
+        ended_ = true;
+    next_ += run.count;
+    return run;
+}
+
+HeaderRun TraceHeaderReader::NextStreamed(int64_t most) {
+    if (next_ >= blockEnd_) {
+        if (lastBlock_)
+            return {};
+        const auto blockBytes = static_cast<int64_t>(buffer_.size());
+        const int64_t got =
+            file_.ReadAt(buffer_.data(), blockBytes, TraceOffset(next_, traceLength_));
+        // A header counts only when all its bytes are there.
+        const int64_t complete =
+            got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength_ + 1;
+        blockFirst_ = next_;
+        blockEnd_ = next_ + complete;
+        lastBlock_ = got < blockBytes;
+        if (complete == 0)
+            return {};
+    }
+    const int64_t count = std::min(most, blockEnd_ - next_);
+    return {buffer_.data() + (next_ - blockFirst_) * traceLength_, count, traceLength_};
+}
+
+HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
+    const int64_t wanted = std::min(most, kMappedRunHeaders);
+    int64_t count = 0;
+    if (mapped_) {
+        count = map_.CopyPieces(buffer_.data(), TraceOffset(next_, traceLength_), traceLength_,
+                                kTraceHeaderSize, wanted);
+        // A file cut short under the map reads as zeros up to the end of its
+        // last page instead of faulting, so the size after the copy decides
+        // which of the headers were there when they were read.
+        const int64_t size = file_.Size();
+        while (count > 0 && TraceOffset(next_ + count - 1, traceLength_) + kTraceHeaderSize > size)
+            --count;
+        // Past the mapped length the file has grown or been cut: from here
+        // on the file itself says where it ends.
+        if (count < wanted)
+            mapped_ = false;
+    }
+    while (count < wanted &&
+           file_.ReadAt(buffer_.data() + count * kTraceHeaderSize, kTraceHeaderSize,
+                        TraceOffset(next_ + count, traceLength_)) == kTraceHeaderSize)
+        ++count;
+    return {buffer_.data(), count, kTraceHeaderSize};
+}
+
+void TraceHeaderReader::PrefetchAhead() {
+    const int64_t page = MappedFile::PageSize();
+    const int64_t at = TraceOffset(next_, traceLength_);
+    while (prefetchedTo_ < at + kPrefetchAheadBytes) {
+        const int64_t from = std::max(prefetchedTo_, at / page * page);
+        const int64_t to = from + kPrefetchStepBytes;
+        prefetchedTo_ = to;
+        if (streamed_ || !mapped_ || from >= map_.Length()) {
+            file_.AdviseWillNeed(from, to - from);
+            continue;
+        }
+        // Pages already in the cache are not asked for again, so that a
+        // file read a moment ago costs no more than the map itself.
+        const int64_t pages = (to + kTraceHeaderSize - from + page - 1) / page;
+        resident_.assign(static_cast<size_t>(pages), 0);
+        if (!map_.ResidentPages(from, pages, resident_.data()))
+            resident_.assign(static_cast<size_t>(pages), 0);
+        const auto missing = [&](int64_t offset) {
+            return !(resident_[(offset - from) / page] & 1);
+        };
+        if (reading_ != HeaderReading::kMappedSparse) {
+            if (std::any_of(resident_.begin(), resident_.end(),
+                            [](unsigned char r) { return !(r & 1); }))
+                file_.AdviseWillNeed(from, to - from);
+            continue;
+        }
+        // The first header whose start lies at or after `from`.
+        const int64_t firstOffset = TraceOffset(0, traceLength_);
+        int64_t k =
+            from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
+        for (int64_t offset = TraceOffset(k, traceLength_); offset < to;
+             offset = TraceOffset(++k, traceLength_)) {
+            if (missing(offset) || missing(offset + kTraceHeaderSize - 1))
+                file_.AdviseWillNeed(offset, kTraceHeaderSize);
+        }
+    }
+}
+
+} // namespace segy
