@@ -172,6 +172,14 @@ int64_t MappedFile::CopyPieces(unsigned char* out, int64_t offset, int64_t strid
     return done;
 }
 
+void MappedFile::Release(int64_t offset, int64_t count) const {
+    const int64_t page = PageSize();
+    const int64_t from = (std::max<int64_t>(offset, 0) + page - 1) / page * page;
+    const int64_t to = std::min(offset + count, length_) / page * page;
+    if (data_ && from < to)
+        ::madvise(data_ + from, static_cast<size_t>(to - from), MADV_DONTNEED);
+}
+
 bool MappedFile::ResidentPages(int64_t offset, int64_t pages, unsigned char* resident) const {
     const int64_t page = PageSize();
     if (!data_ || offset < 0 || offset % page != 0 || pages <= 0 || offset >= length_)

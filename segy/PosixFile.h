@@ -69,6 +69,11 @@ public:
     int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride, int64_t pieceBytes,
                        int64_t count) const;
 
+    // Unmaps the pages wholly inside `count` bytes from `offset` until they
+    // are read again, so that headers already read do not keep their pages
+    // in the program's memory; the pages stay in the page cache.
+    void Release(int64_t offset, int64_t count) const;
+
     // Whether each page of `pages` pages from page-aligned `offset` is in
     // the page cache; false when that cannot be told.
     bool ResidentPages(int64_t offset, int64_t pages, unsigned char* resident) const;

@@ -103,6 +103,10 @@ HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
 void TraceHeaderReader::PrefetchAhead() {
     const int64_t page = MappedFile::PageSize();
     const int64_t at = TraceOffset(next_, traceLength_);
+    if (mapped_ && at - releasedTo_ >= kPrefetchStepBytes) {
+        map_.Release(releasedTo_, at - releasedTo_);
+        releasedTo_ = at / page * page;
+    }
     while (prefetchedTo_ < at + kPrefetchAheadBytes) {
         const int64_t from = std::max(prefetchedTo_, at / page * page);
         const int64_t to = from + kPrefetchStepBytes;
@@ -111,30 +115,26 @@ void TraceHeaderReader::PrefetchAhead() {
             file_.AdviseWillNeed(from, to - from);
             continue;
         }
-        // Pages already in the cache are not asked for again, so that a
-        // file read a moment ago costs no more than the map itself.
-        const int64_t pages = (to + kTraceHeaderSize - from + page - 1) / page;
-        resident_.assign(static_cast<size_t>(pages), 0);
-        if (!map_.ResidentPages(from, pages, resident_.data()))
-            resident_.assign(static_cast<size_t>(pages), 0);
-        const auto missing = [&](int64_t offset) {
-            return !(resident_[(offset - from) / page] & 1);
-        };
+        // The first and the last header that start in the step.
+        const int64_t firstOffset = TraceOffset(0, traceLength_);
+        const int64_t first =
+            from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
+        const int64_t last = to <= firstOffset ? -1 : (to - 1 - firstOffset) / traceLength_;
+        // A step whose last header page is cached was read a moment ago,
+        // with the rest of the step, and is not asked for again: asking page
+        // by page costs a file in the page cache more than the map itself.
+        // A file cached only in part is then asked for a little less.
+        unsigned char resident = 0;
+        if (last < first ||
+            (map_.ResidentPages(TraceOffset(last, traceLength_) / page * page, 1, &resident) &&
+             (resident & 1)))
+            continue;
         if (reading_ != HeaderReading::kMappedSparse) {
-            if (std::any_of(resident_.begin(), resident_.end(),
-                            [](unsigned char r) { return !(r & 1); }))
-                file_.AdviseWillNeed(from, to - from);
+            file_.AdviseWillNeed(from, to - from);
             continue;
         }
-        // The first header whose start lies at or after `from`.
-        const int64_t firstOffset = TraceOffset(0, traceLength_);
-        int64_t k =
-            from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
-        for (int64_t offset = TraceOffset(k, traceLength_); offset < to;
-             offset = TraceOffset(++k, traceLength_)) {
-            if (missing(offset) || missing(offset + kTraceHeaderSize - 1))
-                file_.AdviseWillNeed(offset, kTraceHeaderSize);
-        }
+        for (int64_t k = first; k <= last; ++k)
+            file_.AdviseWillNeed(TraceOffset(k, traceLength_), kTraceHeaderSize);
     }
 }
 

@@ -63,7 +63,8 @@ public:
 private:
     HeaderRun NextStreamed(int64_t most);
     HeaderRun NextMapped(int64_t most);
-    // Requests the header pages up to a window ahead of header `next`.
+    // Requests the header pages up to a window ahead of the next header and
+    // releases the mapped pages behind it.
     void PrefetchAhead();
 
     const ReadOnlyFile& file_;
@@ -75,12 +76,12 @@ private:
     bool ended_ = false;
     int64_t next_ = 0;         // index of the next header to deliver
     int64_t prefetchedTo_ = 0; // file offset up to which pages were requested
+    int64_t releasedTo_ = 0;   // file offset up to which mapped pages were released
     std::vector<unsigned char> buffer_;
     // Streaming: the block in `buffer_` holds headers [blockFirst_, blockEnd_).
     int64_t blockFirst_ = 0;
     int64_t blockEnd_ = 0;
     bool lastBlock_ = false;
-    std::vector<unsigned char> resident_;
 };
 
 } // namespace segy
