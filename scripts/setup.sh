@@ -4,7 +4,10 @@ set -euo pipefail
 
 # fonts-liberation: Liberation Sans stands in for the Arial the plot and
 # the welcome screen ask for (same metrics); without a font no label draws.
-packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation "$@")
+# desktop-file-utils, appstream, shared-mime-info: the validators and the
+# MIME database tools the check of the installed tree runs.
+packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
+    desktop-file-utils appstream shared-mime-info "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -22,13 +22,33 @@ inline uint32_t LoadLittle32(const unsigned char* p) {
     return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
 }
 
+inline uint64_t LoadBig64(const unsigned char* p) {
+    return (uint64_t{LoadBig32(p)} << 32) | LoadBig32(p + 4);
+}
+inline uint64_t LoadLittle64(const unsigned char* p) {
+    return (uint64_t{LoadLittle32(p + 4)} << 32) | LoadLittle32(p);
+}
+// 24-bit integers (SEG-Y rev 2 formats 7 and 15), unsigned.
+inline uint32_t LoadBig24(const unsigned char* p) {
+    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+}
+inline uint32_t LoadLittle24(const unsigned char* p) {
+    return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
 // Reads an integer in the file's byte order: big endian when littleEndian
 // is 0, little endian otherwise.
 inline uint16_t Load16(const unsigned char* p, int32_t littleEndian) {
     return littleEndian ? LoadLittle16(p) : LoadBig16(p);
 }
+inline uint32_t Load24(const unsigned char* p, int32_t littleEndian) {
+    return littleEndian ? LoadLittle24(p) : LoadBig24(p);
+}
 inline uint32_t Load32(const unsigned char* p, int32_t littleEndian) {
     return littleEndian ? LoadLittle32(p) : LoadBig32(p);
+}
+inline uint64_t Load64(const unsigned char* p, int32_t littleEndian) {
+    return littleEndian ? LoadLittle64(p) : LoadBig64(p);
 }
 
 // True when data in the file's byte order can be used without swapping.
@@ -57,6 +77,15 @@ inline void StoreLittle32(unsigned char* p, uint32_t v) {
     p[3] = static_cast<unsigned char>(v >> 24);
 }
 
+inline void StoreBig64(unsigned char* p, uint64_t v) {
+    StoreBig32(p, static_cast<uint32_t>(v >> 32));
+    StoreBig32(p + 4, static_cast<uint32_t>(v));
+}
+inline void StoreLittle64(unsigned char* p, uint64_t v) {
+    StoreLittle32(p, static_cast<uint32_t>(v));
+    StoreLittle32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
 inline float BitsToFloat(uint32_t bits) {
     float f;
     std::memcpy(&f, &bits, sizeof f);
@@ -66,6 +95,12 @@ inline uint32_t FloatToBits(float f) {
     uint32_t bits;
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
+}
+inline double BitsToDouble(uint64_t bits) {
+    return std::bit_cast<double>(bits);
+}
+inline uint64_t DoubleToBits(double d) {
+    return std::bit_cast<uint64_t>(d);
 }
 
 } // namespace segy

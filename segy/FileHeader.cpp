@@ -6,7 +6,10 @@
 #include "segy/SampleSettings.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace segy {
 
@@ -39,6 +42,130 @@ void ClearNumbers(SegyFileSummary& summary) {
     summary.NumSamples = 0;
     summary.NumTraces = 0;
     summary.SampleInterval = 0.0;
+    summary.RevisionMajor = 0;
+    summary.RevisionMinor = 0;
+    summary.ExtendedTextHeaders = 0;
+    summary.FirstTraceOffset = kFileHeaderSize;
+    summary.TraceHeaderExtensions = 0;
+}
+
+// The revision is two single bytes, major and minor, which rev 1 files fill
+// with 0x0100. Writers that store the plain number as a 16-bit integer
+// leave the first byte 0 and put the number in the second, whichever byte
+// order they write, so that form is taken as a major number too.
+void ReadRevision(const unsigned char* raw, SegyFileSummary& summary) {
+    const unsigned char first = raw[kBinRevisionOffset];
+    const unsigned char second = raw[kBinRevisionOffset + 1];
+    summary.RevisionMajor = first != 0 ? first : second;
+    summary.RevisionMinor = first != 0 ? second : 0;
+}
+
+// Rev 2 files carry 0x01020304 at 3297-3300 in the order they are written
+// in; true with `littleEndian` set when it reads right in exactly one order.
+bool ByteOrderFromConstant(const unsigned char* raw, int32_t& littleEndian) {
+    const bool big = LoadBig32(raw + kBinByteOrderConstantOffset) == kByteOrderConstant;
+    const bool little = LoadLittle32(raw + kBinByteOrderConstantOffset) == kByteOrderConstant;
+    if (big == little)
+        return false;
+    littleEndian = little ? 1 : 0;
+    return true;
+}
+
+void TranslateText(const unsigned char* raw, char* text) {
+    if (LooksLikeAsciiText(raw))
+        std::memcpy(text, raw, kTextHeaderSize);
+    else
+        EbcdicToAscii(raw, reinterpret_cast<unsigned char*>(text), kTextHeaderSize);
+}
+
+// EBCDIC code of an opening parenthesis.
+constexpr unsigned char kEbcdicOpenParen = 0x4D;
+
+bool HoldsEndText(const unsigned char* stanza) {
+    // Most stanzas hold no "((" at all, in ASCII (0x28) or EBCDIC (0x4D);
+    // they need no translation.
+    auto hasOpening = [stanza](unsigned char paren) {
+        const unsigned char pair[] = {paren, paren};
+        return std::search(stanza, stanza + kTextHeaderSize, pair, pair + 2) !=
+               stanza + kTextHeaderSize;
+    };
+    if (!hasOpening('(') && !hasOpening(kEbcdicOpenParen))
+        return false;
+    char text[kTextHeaderSize];
+    TranslateText(stanza, text);
+    const std::string_view end = kEndTextStanza;
+    auto same = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    };
+    return std::search(text, text + kTextHeaderSize, end.begin(), end.end(), same) !=
+           text + kTextHeaderSize;
+}
+
+// A variable number of extended textual headers: the stanzas up to and
+// including the one that ends them, or -1 when none does.
+int32_t CountVariableTextStanzas(const ReadOnlyFile& file) {
+    constexpr int32_t kStanzasPerRead = 64;
+    std::vector<unsigned char> block(static_cast<size_t>(kStanzasPerRead) * kTextHeaderSize);
+    for (int32_t first = 0; first < kMaxVariableTextStanzas; first += kStanzasPerRead) {
+        const int64_t got = file.ReadAt(block.data(), static_cast<int64_t>(block.size()),
+                                        kFileHeaderSize + int64_t{first} * kTextHeaderSize);
+        const auto whole = static_cast<int32_t>(got / kTextHeaderSize);
+        for (int32_t i = 0; i < whole; ++i)
+            if (HoldsEndText(block.data() + static_cast<size_t>(i) * kTextHeaderSize))
+                return first + i + 1;
+        if (whole < kStanzasPerRead)
+            return -1;
+    }
+    return -1;
+}
+
+// Extended textual headers (rev 1 and later) and where trace 0 begins.
+void ReadExtendedTextCount(const unsigned char* raw, const ReadOnlyFile& file, int64_t fileSize,
+                           SegyFileSummary& summary) {
+    if (summary.RevisionMajor < 1)
+        return;
+    int32_t count =
+        static_cast<int16_t>(Load16(raw + kBinExtendedTextCountOffset, summary.LittleEndian));
+    if (count == kExtendedTextVariable)
+        count = CountVariableTextStanzas(file);
+    else if (count < 0)
+        count = 0;
+    summary.ExtendedTextHeaders = count;
+    summary.FirstTraceOffset =
+        count >= 0 ? kFileHeaderSize + int64_t{count} * kTextHeaderSize : fileSize;
+}
+
+// The additional 240-byte trace headers of rev 2: a 4-byte field in rev 2.0,
+// narrowed to 2 bytes at the same place from rev 2.1 on.
+void ReadTraceHeaderExtensions(const unsigned char* raw, SegyFileSummary& summary) {
+    if (summary.RevisionMajor < kFirstRevisionWithNewFormats)
+        return;
+    const unsigned char* field = raw + kBinTraceExtensionsOffset;
+    const int64_t count = summary.RevisionMajor == 2 && summary.RevisionMinor == 0
+                              ? int64_t{static_cast<int32_t>(Load32(field, summary.LittleEndian))}
+                              : int64_t{static_cast<int16_t>(Load16(field, summary.LittleEndian))};
+    if (count > 0 && count <= kMaxTraceHeaderExtensions)
+        summary.TraceHeaderExtensions = static_cast<int32_t>(count);
+}
+
+// Rev 2 keeps samples per trace and the sample interval in wider fields as
+// well; they stand in when the 16-bit fields are 0.
+void ReadExtendedLayout(const unsigned char* raw, int32_t littleEndian, BinaryReading& reading,
+                        double& intervalUs) {
+    intervalUs = reading.sampleInterval;
+    if (reading.samplesPerTrace == 0) {
+        const auto samples =
+            static_cast<int32_t>(Load32(raw + kBinExtSamplesPerTraceOffset, littleEndian));
+        if (samples > 0 && samples <= kMaxExtendedSamples)
+            reading.samplesPerTrace = samples;
+    }
+    if (reading.sampleInterval == 0) {
+        const double interval =
+            BitsToDouble(Load64(raw + kBinExtSampleIntervalOffset, littleEndian));
+        if (std::isfinite(interval) && interval > 0.0)
+            intervalUs = interval;
+    }
 }
 
 } // namespace
@@ -49,10 +176,10 @@ bool LooksLikeAsciiText(const unsigned char* text) {
     return asciiBlanks > ebcdicBlanks;
 }
 
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength) {
-    if (fileSize < kFileHeaderSize || traceLength <= 0)
+int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, int64_t firstTraceOffset) {
+    if (fileSize < firstTraceOffset || traceLength <= 0)
         return 0;
-    const int64_t count = (fileSize - kFileHeaderSize) / traceLength;
+    const int64_t count = (fileSize - firstTraceOffset) / traceLength;
     return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
 }
 
@@ -62,26 +189,17 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
 
     unsigned char rawText[kTextHeaderSize] = {};
     unsigned char rawBinary[kBinaryHeaderSize] = {};
-    int64_t fileSize = 0;
-    int64_t delivered = 0;
-    {
-        ReadOnlyFile file;
-        if (!file.Open(path)) {
-            messages.ShowMessage(kCannotOpenHeaderMessage);
-            return 0;
-        }
-        delivered = file.ReadAt(rawText, kTextHeaderSize, 0);
-        delivered += file.ReadAt(rawBinary, kBinaryHeaderSize, kTextHeaderSize);
-        fileSize = file.Size();
+    ReadOnlyFile file;
+    if (!file.Open(path)) {
+        messages.ShowMessage(kCannotOpenHeaderMessage);
+        return 0;
     }
+    int64_t delivered = file.ReadAt(rawText, kTextHeaderSize, 0);
+    delivered += file.ReadAt(rawBinary, kBinaryHeaderSize, kTextHeaderSize);
+    const int64_t fileSize = file.Size();
 
-    if (withText) {
-        if (LooksLikeAsciiText(rawText))
-            std::memcpy(summary.TextHeader, rawText, kTextHeaderSize);
-        else
-            EbcdicToAscii(rawText, reinterpret_cast<unsigned char*>(summary.TextHeader),
-                          kTextHeaderSize);
-    }
+    if (withText)
+        TranslateText(rawText, summary.TextHeader);
 
     // A file that ends inside its 3600-byte header has no binary header to
     // trust, and no marker byte either.
@@ -92,32 +210,50 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
     }
 
     summary.IeeeFormat = rawBinary[kIeeeMarkerOffset] == kIeeeMarker ? 1 : 0;
+    ReadRevision(rawBinary, summary);
 
-    // The standard's big-endian order first; a header that makes no sense
-    // that way is tried little endian, as some writers store it.
+    // A rev 2 file says its byte order outright. Otherwise the standard's
+    // big-endian order comes first, and a header that makes no sense that
+    // way is tried little endian, as some writers store it.
     unsigned char converted[kBinaryHeaderSize] = {};
     SwapBinaryHeader(rawBinary, converted);
-    BinaryReading reading = ReadFields(converted);
-    if (!IsValid(reading)) {
-        summary.LittleEndian = 1;
-        reading = ReadFields(rawBinary);
+    int32_t declared = 0;
+    BinaryReading reading{};
+    if (summary.RevisionMajor >= kFirstRevisionWithNewFormats &&
+        ByteOrderFromConstant(rawBinary, declared)) {
+        summary.LittleEndian = declared;
+        reading = ReadFields(declared ? rawBinary : converted);
+    } else {
+        reading = ReadFields(converted);
         if (!IsValid(reading)) {
-            summary.LittleEndian = 0;
-            return 0;
+            summary.LittleEndian = 1;
+            reading = ReadFields(rawBinary);
         }
     }
+    if (!IsValid(reading)) {
+        summary.LittleEndian = 0;
+        ClearNumbers(summary);
+        return 0;
+    }
+
+    double intervalUs = reading.sampleInterval;
+    if (summary.RevisionMajor >= kFirstRevisionWithNewFormats)
+        ReadExtendedLayout(rawBinary, summary.LittleEndian, reading, intervalUs);
+    ReadExtendedTextCount(rawBinary, file, fileSize, summary);
+    ReadTraceHeaderExtensions(rawBinary, summary);
 
     summary.NumSamples = reading.samplesPerTrace;
-    summary.SampleInterval = reading.sampleInterval / 1000.0;
+    summary.SampleInterval = intervalUs / 1000.0;
     summary.FormatCode = reading.formatCode;
-    const int32_t traceLength =
-        TraceLength(reading.samplesPerTrace, CountingBytesPerSample(reading.formatCode));
-    summary.NumTraces = TraceCountForSize(fileSize, traceLength);
+    const int32_t traceLength = StoredTraceLength(
+        reading.samplesPerTrace, CountingBytesPerSample(reading.formatCode, summary.RevisionMajor),
+        summary.TraceHeaderExtensions);
+    summary.NumTraces = TraceCountForSize(fileSize, traceLength, summary.FirstTraceOffset);
     return 1;
 }
 
 int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
-                        UserMessages& messages) {
+                        UserMessages& messages, const TraceFraming& framing) {
     int64_t fileSize = 0;
     {
         ReadOnlyFile file;
@@ -127,7 +263,27 @@ int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t byt
         }
         fileSize = file.Size();
     }
-    return TraceCountForSize(fileSize, TraceLength(numSamples, bytesPerSample));
+    return TraceCountForSize(
+        fileSize, StoredTraceLength(numSamples, bytesPerSample, framing.TraceHeaderExtensions),
+        framing.FirstTraceOffset);
+}
+
+std::vector<std::string> ReadExtendedTextHeaders(const std::string& path,
+                                                 const SegyFileSummary& summary) {
+    std::vector<std::string> stanzas;
+    ReadOnlyFile file;
+    if (!file.Open(path))
+        return stanzas;
+    unsigned char raw[kTextHeaderSize];
+    char text[kTextHeaderSize];
+    for (int32_t i = 0; i < summary.ExtendedTextHeaders; ++i) {
+        if (file.ReadAt(raw, kTextHeaderSize, kFileHeaderSize + int64_t{i} * kTextHeaderSize) <
+            kTextHeaderSize)
+            break;
+        TranslateText(raw, text);
+        stanzas.emplace_back(text, kTextHeaderSize);
+    }
+    return stanzas;
 }
 
 } // namespace segy

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace segy {
 
@@ -21,7 +22,25 @@ struct SegyFileSummary {
     int32_t NumTraces = 0;
     int32_t LittleEndian = 0;
     int32_t IeeeFormat = 0;
+    // What later revisions of SEG-Y add; a rev 0 file leaves the defaults.
+    int32_t RevisionMajor = 0;
+    int32_t RevisionMinor = 0;
+    // Extended textual headers between the binary header and trace 0; -1
+    // when a variable number was announced and no end stanza was found.
+    int32_t ExtendedTextHeaders = 0;
+    int64_t FirstTraceOffset = kFileHeaderSize;
+    int32_t TraceHeaderExtensions = 0;
+
+    TraceFraming Framing() const { return {FirstTraceOffset, TraceHeaderExtensions}; }
 };
+
+// Stanzas of a variable number of extended textual headers are looked at up
+// to this many; a file that ends none of them holds no traces.
+constexpr int32_t kMaxVariableTextStanzas = 65536;
+// Largest extended samples-per-trace and additional trace header counts
+// taken from a rev 2 binary header; larger values are not believed.
+constexpr int32_t kMaxExtendedSamples = 1 << 24;
+constexpr int32_t kMaxTraceHeaderExtensions = 32767;
 
 inline const char* const kCannotOpenHeaderMessage = "Cannot open input file <ReadSegyFileHeader>!!";
 
@@ -36,11 +55,18 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
 // Recounts the whole traces of `path` for another sample width; 0 when the
 // file cannot be opened (after telling the user).
 int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
-                        UserMessages& messages);
+                        UserMessages& messages, const TraceFraming& framing = {});
 
 // Whole traces in a file of `fileSize` bytes: the remainder is dropped, and
-// a file that ends inside its file header holds none.
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength);
+// a file that ends before its first trace holds none.
+int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength,
+                          int64_t firstTraceOffset = kFileHeaderSize);
+
+// The extended textual headers that `summary` found in `path`, each as 3200
+// characters translated like the main textual header; only the stanzas the
+// file holds in full. Empty when the file cannot be opened.
+std::vector<std::string> ReadExtendedTextHeaders(const std::string& path,
+                                                 const SegyFileSummary& summary);
 
 // True when the 3200 bytes are already ASCII text rather than EBCDIC:
 // more ASCII blanks (0x20) than EBCDIC blanks (0x40).

@@ -1,11 +1,11 @@
 #include "segy/HeaderScan.h"
 
 #include "segy/ByteOrder.h"
+#include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
 #include "segy/TraceHeaderReader.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -180,21 +180,17 @@ void ResetScanTables(HeaderScanTables& tables) {
 }
 
 int32_t SelectedTraceNumber(const std::string& text) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+')
-        ++begin;
-    int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || begin == end)
-        return 1;
-    return value;
+    int32_t number = 1;
+    ParseDecimalInteger(text, number);
+    return number;
 }
 
 int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout& layout,
                          HeaderScanTables& tables, const ScanContext& context,
                          int64_t* headersRead) {
-    const int32_t traceLength = TraceLength(layout.NumSamples, layout.BytesPerSample);
+    const int32_t traceLength = StoredTraceLength(layout.NumSamples, layout.BytesPerSample,
+                                                  layout.Framing.TraceHeaderExtensions);
+    const int64_t firstTrace = layout.Framing.FirstTraceOffset;
     ResetScanTables(tables);
     if (headersRead)
         *headersRead = 0;
@@ -217,7 +213,7 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
 
         file.AdviseSequential();
         FullScanPacer pacer(progress, layout.NumTraces);
-        TraceHeaderReader reader(file, traceLength, ChooseHeaderReading(traceLength));
+        TraceHeaderReader reader(file, traceLength, firstTrace, ChooseHeaderReading(traceLength));
         k = ScanAll(reader, layout.LittleEndian, tables, pacer);
 
         progress.HideProgress();
@@ -228,8 +224,9 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         const int64_t index =
             context.progress.StopRequested() ? -1 : SingleTraceIndex(mode, layout, context);
         unsigned char header[kTraceHeaderSize];
-        if (index >= 0 && file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength)) ==
-                              kTraceHeaderSize) {
+        if (index >= 0 &&
+            file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength, firstTrace)) ==
+                kTraceHeaderSize) {
             FoldHeaders(header, 1, kTraceHeaderSize, layout.LittleEndian, tables);
             k = 1;
         }

@@ -48,6 +48,7 @@ struct ScanLayout {
     int32_t BytesPerSample = 0;
     int32_t NumTraces = 0;
     int32_t LittleEndian = 0;
+    TraceFraming Framing;
 };
 
 // What a running full scan tells the user and how it lets the rest of the
@@ -87,8 +88,8 @@ struct ScanContext {
 // Sets every table to its scan start value.
 void ResetScanTables(HeaderScanTables& tables);
 
-// Trace number (1-based) that a selected-trace text names: the decimal
-// integer it holds, or 1 when it holds none.
+// Trace number (1-based) that a selected-trace text names: the integer it
+// holds (read as ParseDecimalInteger reads it), or 1 when it holds none.
 int32_t SelectedTraceNumber(const std::string& text);
 
 // Scans `path` in `mode` into `tables`. Returns 1 when the file was opened,

@@ -13,29 +13,53 @@
 
 namespace segy {
 
+int OpenRegularFile(const std::string& path) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    const auto refuse = [](const struct stat& st) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+        return -1;
+    };
+    // Only regular files hold SEG-Y data. Looking before opening keeps a
+    // device from being opened at all; the non-blocking open and the second
+    // look catch an entry replaced in between.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    if (!S_ISREG(st.st_mode))
+        return refuse(st);
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(st);
+    }
+    // Reads of a regular file never block anyway; clear the flag so the
+    // descriptor behaves like any other.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 ReadOnlyFile::~ReadOnlyFile() {
     Close();
 }
 
 bool ReadOnlyFile::Open(const std::string& path) {
     Close();
-    if (path.empty())
-        return false;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    // Only regular files hold SEG-Y data; a folder or a device is refused
-    // here, as the Windows open of existing files refuses a folder.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
+    fd_ = OpenRegularFile(path);
+    return fd_ >= 0;
 }
 
 void ReadOnlyFile::Close() {

@@ -9,6 +9,18 @@
 
 namespace segy {
 
+// Opens `path` for reading only when it is a regular file, and never waits
+// doing so: a named pipe, a socket or a device is refused before it is
+// opened (opening a pipe would block until another program writes to it).
+// Returns the descriptor, or -1 with errno set: EISDIR for a folder,
+// kNotRegularFile for any other entry that is not a regular file.
+int OpenRegularFile(const std::string& path);
+
+// The errno value OpenRegularFile gives an entry that is neither a regular
+// file nor a folder; no system call sets it.
+inline constexpr int kNotRegularFile = -2;
+inline const char* const kNotRegularFileReason = "It is not a regular file.";
+
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;
@@ -16,8 +28,9 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // Opens an existing regular file for reading; false for anything that
-    // is not one (missing, a folder, no permission).
+    // Opens an existing regular file for reading; false at once for
+    // anything that is not one (missing, a folder, a pipe or device, no
+    // permission).
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
     void Close();

@@ -4,9 +4,26 @@
 
 namespace segy {
 
-SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat) {
-    if (ieeeFormat)
-        return {kDataIeeeFloat, 4};
+namespace {
+
+struct CodeSetting {
+    int32_t code;
+    SampleSettings settings;
+};
+
+// The codes of SEG-Y rev 2 that earlier revisions left unassigned.
+constexpr CodeSetting kRevisionTwoCodes[] = {
+    {kFormatIeeeDouble, {kDataIeeeFloat, 8}},      {kFormatInt24, {kDataFixedPoint, 3}},
+    {kFormatInt64, {kDataFixedPoint, 8}},          {kFormatUInt32, {kDataUnsignedFixedPoint, 4}},
+    {kFormatUInt16, {kDataUnsignedFixedPoint, 2}}, {kFormatUInt64, {kDataUnsignedFixedPoint, 8}},
+    {kFormatUInt24, {kDataUnsignedFixedPoint, 3}}, {kFormatUInt8, {kDataUnsignedFixedPoint, 1}},
+};
+
+SampleSettings CodeSettings(int32_t formatCode, int32_t revision) {
+    if (revision >= kFirstRevisionWithNewFormats)
+        for (const CodeSetting& entry : kRevisionTwoCodes)
+            if (entry.code == formatCode)
+                return entry.settings;
     switch (formatCode) {
     case kFormatIbmFloat:
         return {kDataIbmFloat, 4};
@@ -21,15 +38,16 @@ SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat) {
     }
 }
 
-int32_t CountingBytesPerSample(int32_t formatCode) {
-    switch (formatCode) {
-    case kFormatInt16:
-        return 2;
-    case kFormatInt8:
-        return 1;
-    default:
-        return 4;
-    }
+} // namespace
+
+SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat, int32_t revision) {
+    if (ieeeFormat)
+        return {kDataIeeeFloat, 4};
+    return CodeSettings(formatCode, revision);
+}
+
+int32_t CountingBytesPerSample(int32_t formatCode, int32_t revision) {
+    return CodeSettings(formatCode, revision).BytesPerSample;
 }
 
 } // namespace segy

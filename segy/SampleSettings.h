@@ -6,18 +6,22 @@
 namespace segy {
 
 struct SampleSettings {
-    int32_t DataType;       // 1 fixed point, 2 IBM float, 3 IEEE float
-    int32_t BytesPerSample; // 1, 2 or 4
+    int32_t DataType;       // 1 fixed point, 2 IBM float, 3 IEEE float, 4 unsigned
+    int32_t BytesPerSample; // 1, 2, 3, 4 or 8
 };
 
 // The decoding the viewer starts with for a freshly opened file:
 //   code 1 IBM float (4 bytes), 3 two-byte integers, 5 IEEE float (SEG-Y
 //   rev 1), 8 one-byte integers, any other code four-byte integers;
-//   the IEEE marker forces IEEE float of 4 bytes whatever the code.
-SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat);
+//   in files of revision 2 or later also the codes that revision adds:
+//   6 IEEE double, 7 and 9 signed 3- and 8-byte integers, 10, 11, 12, 15
+//   and 16 unsigned integers of 4, 2, 8, 3 and 1 bytes. Older files keep
+//   reading those codes as four-byte integers, as they always have.
+//   The IEEE marker forces IEEE float of 4 bytes whatever the code.
+SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat, int32_t revision = 0);
 
 // Bytes per sample the header reader assumes when it counts the traces of a
-// file: 2 for code 3, 1 for code 8, 4 for every other code.
-int32_t CountingBytesPerSample(int32_t formatCode);
+// file: the width the format code gives in a file of that revision.
+int32_t CountingBytesPerSample(int32_t formatCode, int32_t revision = 0);
 
 } // namespace segy

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace segy {
 
@@ -22,25 +23,67 @@ int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsig
         std::memset(buffer, 0, static_cast<size_t>(bytes));
         return 0;
     }
+    const int32_t extensions = source.Framing.TraceHeaderExtensions;
     const int64_t offset =
-        TraceOffset(index, TraceLength(source.NumSamples, source.BytesPerSample));
-    const int64_t got = file.ReadAt(buffer, bytes, offset);
+        TraceOffset(index, StoredTraceLength(source.NumSamples, source.BytesPerSample, extensions),
+                    source.Framing.FirstTraceOffset);
+    // The samples follow the additional headers, which the viewer skips.
+    const int32_t headerBytes = extensions > 0 ? std::min(bytes, kTraceHeaderSize) : bytes;
+    int64_t got = file.ReadAt(buffer, headerBytes, offset);
+    if (headerBytes < bytes && got == headerBytes)
+        got += file.ReadAt(buffer + headerBytes, bytes - headerBytes,
+                           offset + int64_t{kTraceHeaderSize} * (1 + extensions));
     std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
     return static_cast<int32_t>(got);
 }
 
 int32_t SampleWidth(int32_t dataType, int32_t bytesPerSample) {
+    if (dataType == kDataIeeeFloat && bytesPerSample == kDoubleSampleWidth)
+        return kDoubleSampleWidth;
     if (dataType == kDataIbmFloat || dataType == kDataIeeeFloat)
         return kFloatSampleWidth;
     return bytesPerSample;
 }
 
+WideSampleKind WideSampleKindOf(int32_t dataType, int32_t bytesPerSample) {
+    if (SampleWidth(dataType, bytesPerSample) != kDoubleSampleWidth)
+        return WideSampleKind::None;
+    switch (dataType) {
+    case kDataIeeeFloat:
+        return WideSampleKind::Double;
+    case kDataFixedPoint:
+        return WideSampleKind::Signed;
+    case kDataUnsignedFixedPoint:
+        return WideSampleKind::Unsigned;
+    default:
+        return WideSampleKind::None;
+    }
+}
+
+uint64_t WideSampleBits(const unsigned char* buffer, int64_t bufferBytes, int64_t index,
+                        int32_t littleEndian) {
+    const int64_t at = kTraceHeaderSize + index * kDoubleSampleWidth;
+    if (index < 0 || at + kDoubleSampleWidth > bufferBytes)
+        return 0;
+    return Load64(buffer + at, littleEndian);
+}
+
 namespace {
+
+bool IsIntegerWidth(int32_t width) {
+    return width == 1 || width == 2 || width == 3 || width == 4 || width == 8;
+}
 
 bool IsKnownEncoding(int32_t dataType, int32_t width) {
     if (dataType == kDataIbmFloat || dataType == kDataIeeeFloat)
         return true;
-    return dataType == kDataFixedPoint && (width == 1 || width == 2 || width == 4);
+    return (dataType == kDataFixedPoint || dataType == kDataUnsignedFixedPoint) &&
+           IsIntegerWidth(width);
+}
+
+// 24-bit two's complement: the sign bit of the third byte fills the top.
+int32_t SignExtend24(uint32_t v) {
+    return static_cast<int32_t>(v << 8) >> 8;
 }
 
 template <typename Decode>
@@ -48,6 +91,44 @@ void DecodeEach(const unsigned char* p, int32_t width, int64_t count, float* sam
                 Decode decode) {
     for (int64_t i = 0; i < count; ++i, p += width)
         samples[i] = decode(p);
+}
+
+// Integers of every width convert to the nearest single, ties to even
+// (16777217 -> 16777216).
+template <typename Integer, typename Load>
+void DecodeIntegers(const unsigned char* p, int32_t width, int64_t count, float* samples,
+                    Load load) {
+    DecodeEach(p, width, count, samples,
+               [load](const unsigned char* q) { return static_cast<float>(Integer(load(q))); });
+}
+
+// Signed and unsigned integers differ only in the type each width is read as.
+template <bool kSigned>
+void DecodeIntegerSamples(const unsigned char* p, int32_t width, int32_t le, int64_t count,
+                          float* samples) {
+    using Int8 = std::conditional_t<kSigned, int8_t, uint8_t>;
+    using Int16 = std::conditional_t<kSigned, int16_t, uint16_t>;
+    using Int32 = std::conditional_t<kSigned, int32_t, uint32_t>;
+    using Int64 = std::conditional_t<kSigned, int64_t, uint64_t>;
+    switch (width) {
+    case 1:
+        return DecodeIntegers<Int8>(p, width, count, samples,
+                                    [](const unsigned char* q) { return q[0]; });
+    case 2:
+        return DecodeIntegers<Int16>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load16(q, le); });
+    case 3:
+        return DecodeIntegers<Int32>(p, width, count, samples, [le](const unsigned char* q) {
+            const uint32_t v = Load24(q, le);
+            return kSigned ? static_cast<uint32_t>(SignExtend24(v)) : v;
+        });
+    case 8:
+        return DecodeIntegers<Int64>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load64(q, le); });
+    default:
+        return DecodeIntegers<Int32>(p, width, count, samples,
+                                     [le](const unsigned char* q) { return Load32(q, le); });
+    }
 }
 
 // The encoding is chosen once per trace, not once per sample: a trace is
@@ -61,29 +142,21 @@ void DecodeSamples(const unsigned char* p, int32_t dataType, int32_t width, int3
         });
         return;
     case kDataIeeeFloat:
-        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
-            return BitsToFloat(Load32(q, littleEndian));
-        });
+        if (width == kDoubleSampleWidth)
+            // Rounds to the nearest single; beyond its range to infinity.
+            DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+                return static_cast<float>(BitsToDouble(Load64(q, littleEndian)));
+            });
+        else
+            DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
+                return BitsToFloat(Load32(q, littleEndian));
+            });
+        return;
+    case kDataUnsignedFixedPoint:
+        DecodeIntegerSamples<false>(p, width, littleEndian, count, samples);
         return;
     default:
-        break;
-    }
-    switch (width) {
-    case 1:
-        DecodeEach(p, width, count, samples, [](const unsigned char* q) {
-            return static_cast<float>(static_cast<int8_t>(q[0]));
-        });
-        return;
-    case 2:
-        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
-            return static_cast<float>(static_cast<int16_t>(Load16(q, littleEndian)));
-        });
-        return;
-    default:
-        // Rounds to the nearest single, ties to even (16777217 -> 16777216).
-        DecodeEach(p, width, count, samples, [littleEndian](const unsigned char* q) {
-            return static_cast<float>(static_cast<int32_t>(Load32(q, littleEndian)));
-        });
+        DecodeIntegerSamples<true>(p, width, littleEndian, count, samples);
         return;
     }
 }

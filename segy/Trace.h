@@ -17,13 +17,15 @@ struct TraceSource {
     std::string path;
     int32_t NumSamples = 0;
     int32_t BytesPerSample = 0;
+    TraceFraming Framing;
 };
 
 // Reads `bytes` bytes of trace `index` (0-based) into `buffer` and returns
-// the number read. The file is opened and closed within the call. A file
-// that cannot be opened is reported and gives 0 with the buffer untouched;
-// a negative index gives 0 and zeros; bytes past the end of the file are
-// zeros, so a short read never leaves stale data behind.
+// the number read: the 240-byte trace header, then the samples, leaving out
+// any additional trace headers stored between them. The file is opened and closed within the call.
+// A file that cannot be opened is reported and gives 0 with the buffer untouched; a negative index
+// gives 0 and zeros; bytes past the end of the file are zeros, so a short read never leaves stale
+// data behind.
 int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsigned char* buffer,
                   UserMessages& messages);
 
@@ -35,9 +37,20 @@ struct SampleDecoding {
     int32_t LittleEndian = 0;
 };
 
-// Width in bytes of one stored sample: IBM and IEEE samples are always 4
-// bytes wide; fixed point takes BytesPerSample.
+// Width in bytes of one stored sample: IBM samples are always 4 bytes wide,
+// IEEE samples 8 (doubles) with a BytesPerSample of 8 and 4 otherwise;
+// fixed point, signed or unsigned, takes BytesPerSample.
 int32_t SampleWidth(int32_t dataType, int32_t bytesPerSample);
+
+// 8-byte samples hold values a single cannot; the listing shows them from
+// the stored value itself.
+enum class WideSampleKind { None, Double, Signed, Unsigned };
+WideSampleKind WideSampleKindOf(int32_t dataType, int32_t bytesPerSample);
+
+// The 64 bits of sample `index` in the file's byte order; 0 for a sample
+// that does not lie wholly inside the buffer.
+uint64_t WideSampleBits(const unsigned char* buffer, int64_t bufferBytes, int64_t index,
+                        int32_t littleEndian);
 
 // Decodes NumSamples samples from the trace buffer (header first, samples
 // from byte 240) into `samples`. Never reads past `bufferBytes`: samples

@@ -28,9 +28,9 @@ HeaderReading ChooseHeaderReading(int32_t traceLength) {
 }
 
 TraceHeaderReader::TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLength,
-                                     HeaderReading reading)
+                                     int64_t firstTrace, HeaderReading reading)
     : file_(file), traceLength_(std::max<int32_t>(traceLength, kTraceHeaderSize)),
-      reading_(reading),
+      firstTrace_(firstTrace), reading_(reading),
       // A trace length at or below the header size cannot occur with a
       // valid sample count; such a file is read header by header all the same.
       streamed_(reading == HeaderReading::kStream && traceLength > kTraceHeaderSize) {
@@ -56,13 +56,16 @@ HeaderRun TraceHeaderReader::Next(int64_t most) {
     return run;
 }
 
+int64_t TraceHeaderReader::HeaderOffset(int64_t k) const {
+    return TraceOffset(k, traceLength_, firstTrace_);
+}
+
 HeaderRun TraceHeaderReader::NextStreamed(int64_t most) {
     if (next_ >= blockEnd_) {
         if (lastBlock_)
             return {};
         const auto blockBytes = static_cast<int64_t>(buffer_.size());
-        const int64_t got =
-            file_.ReadAt(buffer_.data(), blockBytes, TraceOffset(next_, traceLength_));
+        const int64_t got = file_.ReadAt(buffer_.data(), blockBytes, HeaderOffset(next_));
         // A header counts only when all its bytes are there.
         const int64_t complete =
             got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength_ + 1;
@@ -80,13 +83,13 @@ HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
     const int64_t wanted = std::min(most, kMappedRunHeaders);
     int64_t count = 0;
     if (mapped_) {
-        count = map_.CopyPieces(buffer_.data(), TraceOffset(next_, traceLength_), traceLength_,
-                                kTraceHeaderSize, wanted);
+        count = map_.CopyPieces(buffer_.data(), HeaderOffset(next_), traceLength_, kTraceHeaderSize,
+                                wanted);
         // A file cut short under the map reads as zeros up to the end of its
         // last page instead of faulting, so the size after the copy decides
         // which of the headers were there when they were read.
         const int64_t size = file_.Size();
-        while (count > 0 && TraceOffset(next_ + count - 1, traceLength_) + kTraceHeaderSize > size)
+        while (count > 0 && HeaderOffset(next_ + count - 1) + kTraceHeaderSize > size)
             --count;
         // Past the mapped length the file has grown or been cut: from here
         // on the file itself says where it ends.
@@ -95,14 +98,14 @@ HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
     }
     while (count < wanted &&
            file_.ReadAt(buffer_.data() + count * kTraceHeaderSize, kTraceHeaderSize,
-                        TraceOffset(next_ + count, traceLength_)) == kTraceHeaderSize)
+                        HeaderOffset(next_ + count)) == kTraceHeaderSize)
         ++count;
     return {buffer_.data(), count, kTraceHeaderSize};
 }
 
 void TraceHeaderReader::PrefetchAhead() {
     const int64_t page = MappedFile::PageSize();
-    const int64_t at = TraceOffset(next_, traceLength_);
+    const int64_t at = HeaderOffset(next_);
     if (mapped_ && at - releasedTo_ >= kPrefetchStepBytes) {
         map_.Release(releasedTo_, at - releasedTo_);
         releasedTo_ = at / page * page;
@@ -116,7 +119,7 @@ void TraceHeaderReader::PrefetchAhead() {
             continue;
         }
         // The first and the last header that start in the step.
-        const int64_t firstOffset = TraceOffset(0, traceLength_);
+        const int64_t firstOffset = HeaderOffset(0);
         const int64_t first =
             from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
         const int64_t last = to <= firstOffset ? -1 : (to - 1 - firstOffset) / traceLength_;
@@ -126,15 +129,14 @@ void TraceHeaderReader::PrefetchAhead() {
         // A file cached only in part is then asked for a little less.
         unsigned char resident = 0;
         if (last < first ||
-            (map_.ResidentPages(TraceOffset(last, traceLength_) / page * page, 1, &resident) &&
-             (resident & 1)))
+            (map_.ResidentPages(HeaderOffset(last) / page * page, 1, &resident) && (resident & 1)))
             continue;
         if (reading_ != HeaderReading::kMappedSparse) {
             file_.AdviseWillNeed(from, to - from);
             continue;
         }
         for (int64_t k = first; k <= last; ++k)
-            file_.AdviseWillNeed(TraceOffset(k, traceLength_), kTraceHeaderSize);
+            file_.AdviseWillNeed(HeaderOffset(k), kTraceHeaderSize);
     }
 }
 

@@ -49,8 +49,10 @@ struct HeaderRun {
 class TraceHeaderReader {
 public:
     // Reads the headers of `file` (open for the reader's life) at
-    // TraceOffset(k, traceLength) for k = 0, 1, 2, ... in `reading`'s way.
-    TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLength, HeaderReading reading);
+    // TraceOffset(k, traceLength, firstTrace) for k = 0, 1, 2, ... in
+    // `reading`'s way.
+    TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLength, int64_t firstTrace,
+                      HeaderReading reading);
     ~TraceHeaderReader();
     TraceHeaderReader(const TraceHeaderReader&) = delete;
     TraceHeaderReader& operator=(const TraceHeaderReader&) = delete;
@@ -61,6 +63,7 @@ public:
     HeaderRun Next(int64_t most);
 
 private:
+    int64_t HeaderOffset(int64_t k) const;
     HeaderRun NextStreamed(int64_t most);
     HeaderRun NextMapped(int64_t most);
     // Requests the header pages up to a window ahead of the next header and
@@ -69,6 +72,7 @@ private:
 
     const ReadOnlyFile& file_;
     const int32_t traceLength_;
+    const int64_t firstTrace_;
     const HeaderReading reading_;
     bool streamed_ = false;
     MappedFile map_;

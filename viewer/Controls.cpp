@@ -1,12 +1,17 @@
 #include "viewer/Controls.h"
 
+#include "segy/DecimalText.h"
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 
 #include <algorithm>
@@ -24,6 +29,20 @@ void ExitLineEdit::focusOutEvent(QFocusEvent* event) {
     // activation or a menu popping up.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         emit Exit();
+}
+
+SingleChoiceListBox::SingleChoiceListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+QItemSelectionModel::SelectionFlags
+SingleChoiceListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    // Qt lets Ctrl deselect the one selected item; here the choice can only
+    // move to another item.
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 UpDown::UpDown(QWidget* parent)
@@ -54,9 +73,8 @@ void UpDown::setPosition(int value) {
 
 void UpDown::Step(int delta) {
     if (associate_) {
-        bool ok = false;
-        const int typed = associate_->text().toInt(&ok);
-        if (ok)
+        int32_t typed = 0;
+        if (segy::ParseDecimalInteger(associate_->text().toStdString(), typed))
             setPosition(typed);
     }
     setPosition(position_ + delta);
@@ -70,7 +88,39 @@ void UpDown::resizeEvent(QResizeEvent*) {
     down_->setGeometry(0, half, width(), height() - half);
 }
 
+namespace {
+
+// Draws a cell's text a fixed margin in from its left edge and clips it at
+// the right edge instead of eliding it, so that a number is never shown as
+// a shorter one followed by an ellipsis.
+class GridCellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QString text = cell.text;
+        cell.text.clear();
+        const QStyle* style = cell.widget ? cell.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+        const bool selected = cell.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(cell.font);
+        painter->setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(cell.rect.adjusted(StringGrid::kCellTextMargin, 0, 0, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter->restore();
+    }
+};
+
+} // namespace
+
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
+    setItemDelegate(new GridCellDelegate(this));
+    setTextElideMode(Qt::ElideNone);
+    horizontalHeader()->setTextElideMode(Qt::ElideNone);
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
@@ -103,9 +153,38 @@ void StringGrid::SetRowCount(int rows) {
                 setItem(row - 1, column, new QTableWidgetItem(text));
 }
 
-void StringGrid::SetColWidths(const QList<int>& widths) {
-    for (int c = 0; c < widths.size() && c < columnCount(); ++c)
-        setColumnWidth(c, widths[c]);
+void StringGrid::SetColWidthsFitting(const QList<int>& widths, const QStringList& widestCells,
+                                     const QStringList& titles) {
+    const QFontMetrics cellFont(font());
+    const QFontMetrics titleFont(horizontalHeader()->font());
+    const int titleMargin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    for (int c = 0; c < widths.size() && c < columnCount(); ++c) {
+        int width = widths[c];
+        if (c < widestCells.size())
+            width =
+                std::max(width, cellFont.horizontalAdvance(widestCells[c]) + 2 * kCellTextMargin);
+        if (c < titles.size())
+            width = std::max(width, titleFont.horizontalAdvance(titles[c]) + titleMargin);
+        setColumnWidth(c, width);
+    }
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        return event->ignore();
+    QTableWidget::mousePressEvent(event);
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() == Qt::RightButton)
+        return event->ignore();
+    QTableWidget::mouseMoveEvent(event);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        return event->ignore();
+    QTableWidget::mouseReleaseEvent(event);
 }
 
 void StringGrid::SetRowHeight(int pixels) {

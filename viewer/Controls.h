@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPair>
 #include <QStringList>
 #include <QTableWidget>
@@ -37,6 +38,19 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+};
+
+// A list box with one selected item that the user can move but never
+// remove: Ctrl+click or Ctrl+Space on the selected item leaves it selected.
+// Code may still clear the selection.
+class SingleChoiceListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit SingleChoiceListBox(QWidget* parent = nullptr);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 };
 
 // Two arrows that step a position between limits and write it into the
@@ -88,13 +102,27 @@ public:
     int RowCount() const { return rowCount() + 1; }
     // `rows` includes the title row; at least the title row stays.
     void SetRowCount(int rows);
-    void SetColWidths(const QList<int>& widths);
     void SetRowHeight(int pixels);
 
     // Cells of rows beyond the row count keep their text, as in a sparse
     // grid: dropping rows and adding them again brings the texts back.
     QString Cell(int column, int row) const;
     void SetCell(int column, int row, const QString& text);
+
+    // Pixels between a cell's left edge and its text, as in a grid that
+    // draws each text two pixels in; texts are never elided.
+    static constexpr int kCellTextMargin = 2;
+    // Widens each column just enough that its widest cell text and its
+    // title read whole in the grid's fonts, never narrowing below `widths`.
+    void SetColWidthsFitting(const QList<int>& widths, const QStringList& widestCells,
+                             const QStringList& titles);
+
+protected:
+    // A right click opens the popup menu and leaves the current cell and
+    // the selection where the left clicks and keys put them.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QHash<QPair<int, int>, QString> hidden_; // (column, row) beyond the count

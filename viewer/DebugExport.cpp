@@ -1,5 +1,7 @@
 #include "viewer/DebugExport.h"
 
+#include "segy/PosixFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -81,19 +83,11 @@ bool WriteBlock(QSaveFile& destination, const char* buffer, int64_t length, QStr
     return true;
 }
 
-// Opens the source by the bytes of its name; false with errno set. A folder
-// opens on POSIX but holds no bytes to copy.
+// Opens the source by the bytes of its name; false with errno set.
 bool OpenSource(const std::string& path, QFile& source) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = segy::OpenRegularFile(path);
     if (fd < 0)
         return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        errno = error;
-        return false;
-    }
     if (!source.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
                      QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -101,6 +95,13 @@ bool OpenSource(const std::string& path, QFile& source) {
         return false;
     }
     return true;
+}
+
+// Why the source could not be opened, in the system's words where it has some.
+QString OpenFailureReason(int error) {
+    if (error == segy::kNotRegularFile)
+        return QString::fromLatin1(segy::kNotRegularFileReason);
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -124,8 +125,7 @@ ExportResult ExportDebugFile(const std::string& sourceBytes, const QString& dest
     const QString sourcePath = QFile::decodeName(QByteArray::fromStdString(sourceBytes));
     QFile source;
     if (!OpenSource(sourceBytes, source))
-        return Failure("Cannot open file \"%1\". %2", sourcePath,
-                       QString::fromLocal8Bit(std::strerror(errno)));
+        return Failure("Cannot open file \"%1\". %2", sourcePath, OpenFailureReason(errno));
 
     // Writing the debug file over its own source would replace the data the
     // user asked to excerpt.

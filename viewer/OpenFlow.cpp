@@ -2,8 +2,6 @@
 
 #include "segy/SampleSettings.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -33,7 +31,7 @@ void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserM
         state.NumSamples = kSubstituteNumSamples;
     }
     const segy::SampleSettings settings =
-        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat);
+        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat, state.RevisionMajor);
     state.DataType = settings.DataType;
     state.BytesPerSample = settings.BytesPerSample;
 }
@@ -47,10 +45,14 @@ OpenResult ReadHeaderIntoState(ViewerState& state, const std::string& path,
 }
 
 std::vector<std::string> TextHeaderLines(const ViewerState& state) {
+    return TextStanzaLines(state.TextHeader);
+}
+
+std::vector<std::string> TextStanzaLines(const char* stanza) {
     std::vector<std::string> lines;
     lines.reserve(segy::kTextLineCount);
     for (int k = 0; k < segy::kTextLineCount; ++k) {
-        const char* line = state.TextHeader + k * segy::kTextLineLength;
+        const char* line = stanza + k * segy::kTextLineLength;
         const void* nul = std::memchr(line, '\0', segy::kTextLineLength);
         const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - line)
                                   : static_cast<size_t>(segy::kTextLineLength);
@@ -72,24 +74,4 @@ std::string FormatGeneralFloat(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.15g", value);
     return text;
-}
-
-bool ParseDecimalNumber(const std::string& text, double& value) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    while (begin < end && blank(*begin))
-        ++begin;
-    while (end > begin && blank(end[-1]))
-        --end;
-    // from_chars takes a minus sign but no plus sign; a sign after a sign
-    // makes no number.
-    if (end - begin > 1 && *begin == '+' && begin[1] != '-')
-        ++begin;
-    double parsed = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, parsed);
-    if (error != std::errc() || stop != end || !std::isfinite(parsed))
-        return false;
-    value = parsed;
-    return true;
 }

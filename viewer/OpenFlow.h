@@ -4,6 +4,7 @@
 // the command-line tool both open files through it, so they agree.
 #pragma once
 
+#include "segy/DecimalText.h"
 #include "segy/UserMessages.h"
 #include "viewer/ViewerState.h"
 
@@ -42,6 +43,8 @@ void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserM
 // The text-memo lines of the textual header: 40 lines of 80 characters,
 // each cut at its first NUL.
 std::vector<std::string> TextHeaderLines(const ViewerState& state);
+// The same lines of any 3200-character stanza, an extended textual header.
+std::vector<std::string> TextStanzaLines(const char* stanza);
 
 // The trace length in milliseconds the vertical scroll bar spans.
 int32_t RecordLengthMs(int32_t numSamples, double sampleInterval);
@@ -50,9 +53,5 @@ int32_t RecordLengthMs(int32_t numSamples, double sampleInterval);
 // rates and gains in: "2", "0.25", "2.5" (up to 15 significant digits).
 std::string FormatGeneralFloat(double value);
 
-// A number typed into the sample rate or gain edit: a decimal number with
-// blanks around it allowed and one optional sign. False, with `value`
-// untouched, for anything else, infinities and NaN included. The plot and
-// the edits' own checks read the text by this one rule, so a text the edit
-// reports as no number is exactly one the plot does not use.
-bool ParseDecimalNumber(const std::string& text, double& value);
+// The edits and the plot read typed numbers by the rules of segy/DecimalText.
+using segy::ParseDecimalNumber;

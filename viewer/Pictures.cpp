@@ -102,33 +102,61 @@ QPixmap WigglePicture(int number, int width, int height) {
 
 } // namespace
 
+QRectF LogoGlobe() {
+    return QRectF(45, 12, 160, 160);
+}
+
+QLinearGradient LogoSky() {
+    const QRectF ring = LogoGlobe();
+    QLinearGradient sky(ring.topLeft(), ring.bottomRight());
+    sky.setColorAt(0.0, QColor(30, 60, 140));
+    sky.setColorAt(1.0, QColor(10, 25, 70));
+    return sky;
+}
+
+QColor LogoBandColour(int band) {
+    const QColor bands[kLogoBandCount] = {QColor(240, 150, 30), QColor(250, 200, 60),
+                                          QColor(230, 90, 30)};
+    return bands[band];
+}
+
+QPainterPath LogoBand(int band) {
+    const QRectF ring = LogoGlobe();
+    const double top = 70 + 28 * band;
+    QPainterPath path;
+    path.moveTo(ring.left(), top + 10);
+    path.cubicTo(ring.left() + 50, top - 20, ring.right() - 50, top + 30, ring.right(), top);
+    path.lineTo(ring.right(), top + 9);
+    path.cubicTo(ring.right() - 50, top + 39, ring.left() + 50, top - 11, ring.left(), top + 19);
+    path.closeSubpath();
+    return path;
+}
+
+void PaintLogoGlobe(QPainter& painter, bool smoothEdge) {
+    const QRectF ring = LogoGlobe();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(LogoSky());
+    painter.drawEllipse(ring);
+    // The bands end at the globe's rim. A clip region is pixel-exact at the
+    // logo's own size; scaled icons need the rim cut as a shape to stay smooth.
+    QPainterPath globe;
+    globe.addEllipse(ring);
+    if (!smoothEdge)
+        painter.setClipRegion(QRegion(ring.toRect(), QRegion::Ellipse));
+    for (int band = 0; band < kLogoBandCount; ++band)
+        painter.fillPath(smoothEdge ? LogoBand(band).intersected(globe) : LogoBand(band),
+                         LogoBandColour(band));
+    painter.restore();
+}
+
 QPixmap MakerLogo() {
     QPixmap logo(kLogoWidth, kLogoHeight);
     logo.fill(Qt::white);
     QPainter painter(&logo);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF ring(45, 12, 160, 160);
-    QLinearGradient sky(ring.topLeft(), ring.bottomRight());
-    sky.setColorAt(0.0, QColor(30, 60, 140));
-    sky.setColorAt(1.0, QColor(10, 25, 70));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(sky);
-    painter.drawEllipse(ring);
-    // Three reflector bands across the globe.
-    painter.setClipRegion(QRegion(ring.toRect(), QRegion::Ellipse));
-    const QColor bands[] = {QColor(240, 150, 30), QColor(250, 200, 60), QColor(230, 90, 30)};
-    for (int i = 0; i < 3; ++i) {
-        QPainterPath band;
-        const double top = 70 + 28 * i;
-        band.moveTo(ring.left(), top + 10);
-        band.cubicTo(ring.left() + 50, top - 20, ring.right() - 50, top + 30, ring.right(), top);
-        band.lineTo(ring.right(), top + 9);
-        band.cubicTo(ring.right() - 50, top + 39, ring.left() + 50, top - 11, ring.left(),
-                     top + 19);
-        band.closeSubpath();
-        painter.fillPath(band, bands[i]);
-    }
-    painter.setClipping(false);
+    PaintLogoGlobe(painter, false);
     painter.setPen(QColor(10, 25, 70));
     painter.setFont(SansFont(34, true));
     painter.drawText(QRect(0, 176, kLogoWidth, 40), Qt::AlignCenter, QStringLiteral("ORBENZA"));

@@ -5,6 +5,7 @@
 #include "viewer/Pictures.h"
 #include "viewer/UiSeams.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -81,4 +82,15 @@ void TSplashFrm::Timer2Timer() {
 
 void TSplashFrm::ContinueBtnClick() {
     done(QDialog::Accepted);
+}
+
+void TSplashFrm::reject() {
+    if (MayLeave())
+        QDialog::reject();
+}
+
+void TSplashFrm::closeEvent(QCloseEvent* event) {
+    if (!MayLeave())
+        return event->ignore();
+    QDialog::closeEvent(event);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+class QCloseEvent;
 class QLabel;
 class QTimer;
 class UserInterface;
@@ -35,7 +36,15 @@ public slots:
     void Timer1Timer();
     void Timer2Timer();
     void ContinueBtnClick();
+    // Escape leaves the screen only once Continue is offered.
+    void reject() override;
+
+protected:
+    // Until Continue is offered the screen cannot be closed either.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool MayLeave() const { return !ContinueBtn->isHidden(); }
+
     UserInterface& userInterface_;
 };

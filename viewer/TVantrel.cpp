@@ -28,6 +28,12 @@ constexpr int kAboutVersionPixels = 13;
 constexpr int kStartGridRows = 60;
 constexpr int kGridRowHeight = 16;
 const QList<int> kGridColumnWidths = {48, 63, 61, 56};
+// The widest text each grid column can hold (a range, the extreme 32-bit
+// values, the longer label mark) and the titles the scan gives them.
+const QStringList kGridWidestTexts = {QStringLiteral("237-240"), QStringLiteral("-2147483648"),
+                                      QStringLiteral("-2147483648"), QStringLiteral("Low Label")};
+const QStringList kGridTitles = {QStringLiteral("Bytes"), QStringLiteral("4 Byte min"),
+                                 QStringLiteral("4 Byte max"), QStringLiteral("Select")};
 constexpr int kSelectedTraceMinimum = 1;
 
 // Places were laid out for these parent sizes; anchored controls keep their
@@ -42,6 +48,7 @@ constexpr QSize kHeaderGroupDesignSize(261, 499);
 
 // The grey of read-only edits and the text memo.
 const QColor kLightGrey(0xe3, 0xe3, 0xe3);
+const QColor kMessageYellow(Qt::yellow);
 
 QString FromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -55,9 +62,11 @@ QString WithSeparator(const QString& folder) {
                                                         : folder + QLatin1Char(kPathSeparator);
 }
 
-void SetBaseColour(QWidget* widget, const QColor& colour) {
+// Colours go through the palette, not style sheets, so that every control
+// keeps the form's font.
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
+    palette.setColor(role, colour);
     widget->setPalette(palette);
 }
 
@@ -171,14 +180,17 @@ void TVantrel::SetUpControls() {
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     for (QWidget* edit : {static_cast<QWidget*>(SegyPathED), static_cast<QWidget*>(SamplesED),
                           static_cast<QWidget*>(TracesED), static_cast<QWidget*>(FormatED)})
-        SetBaseColour(edit, kLightGrey);
-    SetBaseColour(Memo1, kLightGrey);
+        SetColour(edit, QPalette::Base, kLightGrey);
+    SetColour(Memo1, QPalette::Base, kLightGrey);
+    SetColour(MessageLbl, QPalette::Window, kMessageYellow);
     for (QComboBox* box : {DataTypeCB, DataBytesCB, AutoScanCB})
         box->setEditable(false);
     DataTypeCB->setCurrentIndex(-1);
     DataBytesCB->setCurrentIndex(-1);
     ByteOrderCB->setCurrentIndex(-1);
     ByteOrderCB->setEditText(QString());
+    // Typed text is read by the handler, never kept as a third item.
+    ByteOrderCB->setInsertPolicy(QComboBox::NoInsert);
 
     SelTrcUD->SetAssociate(SelTrcED);
     SelTrcUD->setMinimum(kSelectedTraceMinimum);
@@ -186,7 +198,7 @@ void TVantrel::SetUpControls() {
     UpDown1->SetAssociate(TrcSelED);
 
     StrGrid->SetColCount(kGridColumnWidths.size());
-    StrGrid->SetColWidths(kGridColumnWidths);
+    StrGrid->SetColWidthsFitting(kGridColumnWidths, kGridWidestTexts, kGridTitles);
     StrGrid->SetRowHeight(kGridRowHeight);
     StrGrid->SetRowCount(kStartGridRows);
     PopupMenu1 = new QMenu(StrGrid);
@@ -221,11 +233,13 @@ void TVantrel::SetUpControls() {
     VantrelURL->setObjectName(QStringLiteral("VantrelURL"));
 
     OpenDialog1.title = QStringLiteral("Select Segy File");
-    OpenDialog1.filters = {QStringLiteral("Segy Files  (*.sgy *.segy)"),
-                           QStringLiteral("All Files (*)")};
+    OpenDialog1.filters = {
+        FileFilter(QStringLiteral("Segy Files "), QStringLiteral("*.sgy *.segy")),
+        FileFilter(QStringLiteral("All Files"), QStringLiteral("*"))};
     SD1.title = QStringLiteral("Save Segy Debug File");
     SD1.defaultSuffix = QStringLiteral("sgy");
-    SD1.filters = {QStringLiteral("Segy Files (*.sgy)"), QStringLiteral("All Files (*.*) (*)")};
+    SD1.filters = {FileFilter(QStringLiteral("Segy Files (*.sgy)"), QStringLiteral("*.sgy")),
+                   FileFilter(QStringLiteral("All Files (*.*)"), QStringLiteral("*"))};
 }
 
 void TVantrel::AnchorControls() {

@@ -1,6 +1,7 @@
 // Choosing and opening a file, the format controls and the Header page.
 #include "viewer/TVantrel.h"
 
+#include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/Progress.h"
@@ -9,13 +10,19 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <iterator>
+
 namespace {
 
 const char* const kUpperLabelText = "Up Label";
 const char* const kLowerLabelText = "Low Label";
 const char* const kNotAFloatMessage = "'%1' is not a valid floating point value";
+const char* const kNotPositiveRateMessage = "The sample rate must be greater than 0.";
 constexpr int kSelectColumn = 3;
-constexpr int32_t kBytesPerSampleChoices[] = {1, 2, 4};
+// The widths of the data bytes box's items, in item order; the widths of
+// SEG-Y rev 2 come after the original three.
+constexpr int32_t kBytesPerSampleChoices[] = {1, 2, 4, 3, 8};
+constexpr int kBytesPerSampleChoiceCount = static_cast<int>(std::size(kBytesPerSampleChoices));
 
 QString FromLatin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -23,7 +30,7 @@ QString FromLatin1(const std::string& text) {
 
 // The item of the data bytes box that shows a sample width.
 int DataBytesIndex(int32_t bytesPerSample) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kBytesPerSampleChoiceCount; ++i)
         if (kBytesPerSampleChoices[i] == bytesPerSample)
             return i;
     return -1;
@@ -191,7 +198,7 @@ void TVantrel::SampRateEDExit() {
         return;
     // An interval of zero or less gives the plot no time axis at all.
     if (interval <= 0.0) {
-        userInterface_.ShowMessage(QString::fromLatin1(kNotAFloatMessage).arg(SampRateED->text()));
+        userInterface_.ShowMessage(QString::fromLatin1(kNotPositiveRateMessage));
         return;
     }
     State.SampleInterval = interval;
@@ -204,13 +211,14 @@ void TVantrel::DataTypeCBChange() {
 
 void TVantrel::DataBytesCBChange() {
     const int index = DataBytesCB->currentIndex();
-    if (index >= 0 && index < 3)
+    if (index >= 0 && index < kBytesPerSampleChoiceCount)
         State.BytesPerSample = kBytesPerSampleChoices[index];
     // Without a selected file there is nothing to recount.
     const std::string path = SelectedFilePath();
     if (path.empty())
         return;
-    State.NumTraces = segy::CountSegyTraces(path, State.NumSamples, State.BytesPerSample, *this);
+    State.NumTraces =
+        segy::CountSegyTraces(path, State.NumSamples, State.BytesPerSample, *this, State.Framing());
     TracesED->setText(QString::number(State.NumTraces));
     RepaintPlot();
 }
@@ -222,9 +230,9 @@ void TVantrel::GainEDExit() {
 }
 
 void TVantrel::LabelIncEDExit() {
-    bool ok = false;
-    const int increment = LabelIncED->text().toInt(&ok);
-    State.LabelIncrement = ok ? increment : kDefaultLabelIncrement;
+    int32_t increment = kDefaultLabelIncrement;
+    segy::ParseDecimalInteger(LabelIncED->text().toStdString(), increment);
+    State.LabelIncrement = increment;
     RepaintPlot();
 }
 

@@ -1,9 +1,9 @@
 #include "viewer/TraceListing.h"
 
-#include "segy/Trace.h"
+#include "segy/ByteOrder.h"
+#include "segy/DecimalText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -11,24 +11,47 @@ namespace {
 
 constexpr int kSampleDecimals = 8;
 // The longest line: an 11-character sample number, the separator and the
-// largest float in fixed notation (39 digits, sign, point and 8 decimals).
-constexpr size_t kSampleLineCapacity = 128;
+// largest double in fixed notation (309 digits, sign, point and 8 decimals).
+constexpr size_t kSampleLineCapacity = 400;
+
+// The sample number and the separator that begin every line; returns the
+// end of what was written.
+char* StartSampleLine(char* line, char* end, int32_t sampleNumber) {
+    static constexpr char kSeparator[] = " : ";
+    char* p = std::to_chars(line, end, sampleNumber).ptr;
+    return std::copy(kSeparator, kSeparator + sizeof kSeparator - 1, p);
+}
+
+// to_chars in fixed notation with precision 8 writes the same digits as
+// printf's "%0.8f" (both round exactly; infinities and NaNs as "inf",
+// "-inf", "nan", "-nan") and is many times faster, which a listing of 32767
+// lines feels.
+std::string FormatFixedLine(int32_t sampleNumber, double value) {
+    char line[kSampleLineCapacity];
+    char* const end = line + sizeof line;
+    char* p = StartSampleLine(line, end, sampleNumber);
+    p = std::to_chars(p, end, value, std::chars_format::fixed, kSampleDecimals).ptr;
+    return std::string(line, p);
+}
 
 } // namespace
 
 std::string FormatSampleLine(int32_t sampleNumber, float value) {
-    // to_chars in fixed notation with precision 8 writes the same digits as
-    // printf's "%0.8f" (both round exactly; infinities and NaNs as "inf",
-    // "-inf", "nan", "-nan") and is many times faster, which a listing of
-    // 32767 lines feels.
-    static constexpr char kSeparator[] = " : ";
-    char line[kSampleLineCapacity];
-    char* const end = line + sizeof line;
-    char* p = std::to_chars(line, end, sampleNumber).ptr;
-    p = std::copy(kSeparator, kSeparator + sizeof kSeparator - 1, p);
-    p = std::to_chars(p, end, static_cast<double>(value), std::chars_format::fixed, kSampleDecimals)
-            .ptr;
-    return std::string(line, p);
+    return FormatFixedLine(sampleNumber, static_cast<double>(value));
+}
+
+std::string FormatWideSampleLine(int32_t sampleNumber, segy::WideSampleKind kind, uint64_t bits) {
+    if (kind == segy::WideSampleKind::Double)
+        return FormatFixedLine(sampleNumber, segy::BitsToDouble(bits));
+    // An integer has no fraction: its 8 decimals are zeros.
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* const stop = kind == segy::WideSampleKind::Signed
+                           ? std::to_chars(digits, end, static_cast<int64_t>(bits)).ptr
+                           : std::to_chars(digits, end, bits).ptr;
+    std::string line = std::to_string(sampleNumber);
+    line.append(" : ").append(digits, stop).append(".00000000");
+    return line;
 }
 
 std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t index,
@@ -46,26 +69,23 @@ std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t inde
     std::vector<float> samples(static_cast<size_t>(state.NumSamples), 0.0f);
     segy::ReadTrace(state.TraceFile(), static_cast<int32_t>(index), traceLength, buffer.data(),
                     messages);
-    segy::DecodeTraceSamples(buffer.data(), traceLength, state.Decoding(), samples.data());
     lines.reserve(samples.size());
+    const segy::WideSampleKind wide = segy::WideSampleKindOf(state.DataType, state.BytesPerSample);
+    if (wide != segy::WideSampleKind::None) {
+        for (int32_t i = 0; i < state.NumSamples; ++i)
+            lines.push_back(FormatWideSampleLine(
+                i, wide, segy::WideSampleBits(buffer.data(), traceLength, i, state.LittleEndian)));
+        return lines;
+    }
+    segy::DecodeTraceSamples(buffer.data(), traceLength, state.Decoding(), samples.data());
     for (int32_t i = 0; i < state.NumSamples; ++i)
         lines.push_back(FormatSampleLine(i, samples[static_cast<size_t>(i)]));
     return lines;
 }
 
 int32_t TraceSelectionNumber(const std::string& text) {
-    size_t start = 0;
-    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])))
-        ++start;
-    // from_chars takes a minus sign but not a plus sign.
-    if (start + 1 < text.size() && text[start] == '+' && text[start + 1] != '-')
-        ++start;
-    const char* first = text.data() + start;
-    const char* last = text.data() + text.size();
     int32_t number = 0;
-    const auto [end, error] = std::from_chars(first, last, number, 10);
-    if (error != std::errc() || end != last)
-        return 0;
+    segy::ParseDecimalInteger(text, number);
     return number;
 }
 

@@ -1,6 +1,7 @@
 // The numbers behind one trace: its decoded samples as text lines.
 #pragma once
 
+#include "segy/Trace.h"
 #include "segy/UserMessages.h"
 #include "viewer/ViewerState.h"
 
@@ -14,6 +15,11 @@
 // "%d : %0.8f" with the sample number and the sample widened to double;
 // infinities and NaNs print as the C library prints them.
 std::string FormatSampleLine(int32_t sampleNumber, float value);
+
+// The same line for an 8-byte sample from its stored bits: a double with its
+// own digits, a 64-bit integer exactly (as "%0.8f" of it would be, had a
+// double room for every such integer).
+std::string FormatWideSampleLine(int32_t sampleNumber, segy::WideSampleKind kind, uint64_t bits);
 
 // Reads trace `index` (0-based) of the current file with the current
 // settings and returns one line per sample. A negative index lists nothing

@@ -7,10 +7,15 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-namespace {
+QString FileFilter(const QString& caption, const QString& patterns) {
+    // The dialog hides the last parenthesised part of each filter and
+    // matches by it, so the caption is shown whole, parentheses included.
+    return caption + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
 
-void PrepareDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setWindowTitle(request.title);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(request.filters);
     if (!request.initialFolder.isEmpty())
         dialog.setDirectory(request.initialFolder);
@@ -18,6 +23,19 @@ void PrepareDialog(QFileDialog& dialog, const FileDialogRequest& request) {
         dialog.selectFile(request.fileName);
     dialog.setDefaultSuffix(request.defaultSuffix);
 }
+
+void ConfigureApplication() {
+    QApplication::setApplicationName(QStringLiteral("vantrel"));
+}
+
+void ShowMessageBox(const QString& text, bool critical) {
+    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+namespace {
 
 QString RunDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -28,10 +46,7 @@ QString RunDialog(QFileDialog& dialog) {
 } // namespace
 
 void QtUserInterface::ShowMessage(const QString& text) {
-    // An empty title lets the platform show the application's title.
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    ShowMessageBox(text);
 }
 
 void QtUserInterface::Beep() {
@@ -40,7 +55,7 @@ void QtUserInterface::Beep() {
 
 QString QtUserInterface::ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent);
-    PrepareDialog(dialog, request);
+    PrepareFileDialog(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return RunDialog(dialog);
@@ -48,7 +63,7 @@ QString QtUserInterface::ChooseOpenFile(QWidget* parent, const FileDialogRequest
 
 QString QtUserInterface::ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent);
-    PrepareDialog(dialog, request);
+    PrepareFileDialog(dialog, request);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::ReadOnly, false);

@@ -8,16 +8,36 @@
 #include <QStringList>
 #include <QUrl>
 
+class QFileDialog;
 class QWidget;
+
+// The application's title: the main window's caption, and the caption of
+// every message box (which has none of its own).
+inline const char* const kApplicationTitle = "Vantrel by Orbenza Inc.";
+
+// Names the application. No display name is set: on X11 Qt appends it to
+// every window caption, and each window's caption must read as its own.
+void ConfigureApplication();
+
+// A modal message box with an OK button under the application's title.
+void ShowMessageBox(const QString& text, bool critical = false);
 
 // What a file dialog shows; the window keeps one per dialog it runs.
 struct FileDialogRequest {
     QString title;
-    QStringList filters; // "Description (patterns)" entries, the first chosen
+    QStringList filters; // FileFilter entries, the first chosen
     QString initialFolder;
     QString fileName;
     QString defaultSuffix; // without the dot
 };
+
+// A file dialog filter that shows `caption` exactly as written and matches
+// `patterns` (blank-separated): "All Files (*.*)" may then match every name,
+// those without a dot included.
+QString FileFilter(const QString& caption, const QString& patterns);
+
+// Sets up a file dialog as `request` describes.
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 class UserInterface {
 public:

@@ -52,9 +52,11 @@ struct ViewerState : segy::SegyFileSummary, segy::HeaderScanTables {
     std::vector<float> TraceSamples = std::vector<float>(kRendererBufferCapacity);
 
     // The layout trace reads and header scans use.
-    segy::TraceSource TraceFile() const { return {CurrentFile, NumSamples, BytesPerSample}; }
+    segy::TraceSource TraceFile() const {
+        return {CurrentFile, NumSamples, BytesPerSample, Framing()};
+    }
     segy::ScanLayout ScanLayoutNow() const {
-        return {NumSamples, BytesPerSample, NumTraces, LittleEndian};
+        return {NumSamples, BytesPerSample, NumTraces, LittleEndian, Framing()};
     }
     segy::SampleDecoding Decoding() const {
         return {NumSamples, DataType, BytesPerSample, LittleEndian};

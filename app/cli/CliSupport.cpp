@@ -2,6 +2,7 @@
 
 #include "segy/SegyFormat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -58,6 +59,28 @@ void TerminalScanProgress::SetProgressText(const std::string& text) {
     caption_ = text;
 }
 
+QString CommandHelp(const QCommandLineParser& parser, const QString& name) {
+    // Qt begins the usage line with the program as it was started; the
+    // command's own line names the tool and the command.
+    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().constFirst();
+    QString text = parser.helpText();
+    if (text.startsWith(started))
+        text.replace(0, started.size(), QStringLiteral("Usage: vantrel-cli ") + name);
+    return text;
+}
+
+void KeepOnlyOwnMessages() {
+    // Qt's warnings speak of the desktop session (no XDG_RUNTIME_DIR under
+    // cron, ssh or a container, the platform plugin, font aliases), which
+    // the tool does without; standard error carries the tool's own messages.
+    static const QtMessageHandler qtHandler = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                qtHandler(type, context, text);
+        });
+}
+
 bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
                   int& exitCode) {
     parser.addHelpOption();
@@ -69,8 +92,9 @@ bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, cons
         exitCode = kExitUsage;
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
+    // The tool takes none of Qt's own options, so --help-all says as much as --help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", qPrintable(CommandHelp(parser, name)));
         exitCode = kExitOk;
         return false;
     }
@@ -95,10 +119,10 @@ bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& res
 
 void AddFormatOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("data-type"),
-                      QStringLiteral("Sample data type: fixed, ibm or ieee."),
+                      QStringLiteral("Sample data type: fixed, ibm, ieee or unsigned."),
                       QStringLiteral("type")});
     parser.addOption({QStringLiteral("data-bytes"),
-                      QStringLiteral("Bytes per fixed-point sample: 1, 2 or 4."),
+                      QStringLiteral("Bytes per sample: 1, 2, 3, 4 or 8 (8 with ieee: doubles)."),
                       QStringLiteral("bytes")});
     parser.addOption({QStringLiteral("byte-order"), QStringLiteral("Byte order: big or little."),
                       QStringLiteral("order")});
@@ -113,19 +137,23 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) 
             state.DataType = segy::kDataIbmFloat;
         else if (type == QLatin1String("ieee"))
             state.DataType = segy::kDataIeeeFloat;
+        else if (type == QLatin1String("unsigned"))
+            state.DataType = segy::kDataUnsignedFixedPoint;
         else
             return false;
     }
     if (parser.isSet(QStringLiteral("data-bytes"))) {
         const QString bytes = parser.value(QStringLiteral("data-bytes"));
-        if (bytes != QLatin1String("1") && bytes != QLatin1String("2") &&
-            bytes != QLatin1String("4"))
+        static const QStringList kWidths = {QStringLiteral("1"), QStringLiteral("2"),
+                                            QStringLiteral("3"), QStringLiteral("4"),
+                                            QStringLiteral("8")};
+        if (!kWidths.contains(bytes))
             return false;
         state.BytesPerSample = bytes.toInt();
         // The window recounts the traces for the new width.
         StderrMessages messages;
         state.NumTraces = segy::CountSegyTraces(state.CurrentFile, state.NumSamples,
-                                                state.BytesPerSample, messages);
+                                                state.BytesPerSample, messages, state.Framing());
     }
     if (parser.isSet(QStringLiteral("byte-order"))) {
         const QString order = parser.value(QStringLiteral("byte-order"));

@@ -47,6 +47,12 @@ private:
 bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
                   int& exitCode);
 
+// The command's --help text, its usage line naming the command.
+QString CommandHelp(const QCommandLineParser& parser, const QString& name);
+
+// Keeps Qt's debug, information and warning messages off standard error.
+void KeepOnlyOwnMessages();
+
 // Keeps the program's arguments as the bytes the shell passed, so that file
 // names that are not valid in the locale's encoding still open.
 void KeepRawArguments(int argc, char** argv);

@@ -6,14 +6,27 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
-const char* const kDataTypeNames[] = {"Fixed Point", "IBM Floating Point", "IEEE Floating Point"};
+const char* const kDataTypeNames[] = {"Fixed Point", "IBM Floating Point", "IEEE Floating Point",
+                                      "Unsigned Fixed Point"};
+constexpr int32_t kDataTypeCount = static_cast<int32_t>(std::size(kDataTypeNames));
 
 QString DataTypeName(int32_t dataType) {
-    return dataType >= 1 && dataType <= 3 ? QString::fromLatin1(kDataTypeNames[dataType - 1])
-                                          : QString();
+    return dataType >= 1 && dataType <= kDataTypeCount
+               ? QString::fromLatin1(kDataTypeNames[dataType - 1])
+               : QString();
+}
+
+QString Latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The revision as the binary header gives it, major and minor.
+QString RevisionText(const ViewerState& state) {
+    return QStringLiteral("%1.%2").arg(state.RevisionMajor).arg(state.RevisionMinor);
 }
 
 QString DataBytesName(int32_t bytes) {
@@ -30,10 +43,19 @@ QString OpenMessage(const OpenResult& result) {
     return QString();
 }
 
-QJsonObject InfoJson(const ViewerState& state, const OpenResult& result) {
-    QJsonArray text;
-    for (const std::string& line : TextHeaderLines(state))
-        text.append(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+QJsonArray LinesJson(const std::vector<std::string>& lines) {
+    QJsonArray array;
+    for (const std::string& line : lines)
+        array.append(Latin1(line));
+    return array;
+}
+
+QJsonObject InfoJson(const ViewerState& state, const OpenResult& result,
+                     const std::vector<std::string>& stanzas) {
+    QJsonArray extended;
+    for (const std::string& stanza : stanzas)
+        extended.append(LinesJson(TextStanzaLines(stanza.data())));
+    const QJsonArray text = LinesJson(TextHeaderLines(state));
     QJsonObject info;
     info[QStringLiteral("Recognized")] = result.recognized;
     info[QStringLiteral("TextHeader")] = text;
@@ -49,14 +71,24 @@ QJsonObject InfoJson(const ViewerState& state, const OpenResult& result) {
     info[QStringLiteral("CustomFormat")] = result.customFormat;
     info[QStringLiteral("InvalidFormat")] = result.invalidFormat;
     info[QStringLiteral("VScrollMax")] = RecordLengthMs(state.NumSamples, state.SampleInterval);
+    info[QStringLiteral("Revision")] = RevisionText(state);
+    info[QStringLiteral("ExtendedTextHeaders")] = state.ExtendedTextHeaders;
+    info[QStringLiteral("TraceHeaderExtensions")] = state.TraceHeaderExtensions;
+    info[QStringLiteral("FirstTraceOffset")] = static_cast<qint64>(state.FirstTraceOffset);
+    info[QStringLiteral("ExtendedText")] = extended;
     return info;
 }
 
-void PrintInfo(const ViewerState& state, const OpenResult& result) {
-    for (const std::string& line : TextHeaderLines(state))
-        std::printf("%s\n", QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()))
-                                .toUtf8()
-                                .constData());
+void PrintLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        std::printf("%s\n", Latin1(line).toUtf8().constData());
+}
+
+void PrintInfo(const ViewerState& state, const OpenResult& result,
+               const std::vector<std::string>& stanzas) {
+    PrintLines(TextHeaderLines(state));
+    for (const std::string& stanza : stanzas)
+        PrintLines(TextStanzaLines(stanza.data()));
     std::printf("Samples: %d\n", state.NumSamples);
     std::printf("Sample Rate: %s\n", FormatGeneralFloat(state.SampleInterval).c_str());
     std::printf("Traces: %d\n", state.NumTraces);
@@ -65,6 +97,9 @@ void PrintInfo(const ViewerState& state, const OpenResult& result) {
     std::printf("Data Bytes: %s\n", qPrintable(DataBytesName(state.BytesPerSample)));
     std::printf("Byte Order: %s\n", state.LittleEndian ? "Little Endian" : "Big Endian");
     std::printf("Message: %s\n", qPrintable(OpenMessage(result)));
+    std::printf("Revision: %s\n", qPrintable(RevisionText(state)));
+    std::printf("Extended Text Headers: %d\n", state.ExtendedTextHeaders);
+    std::printf("Trace Header Extensions: %d\n", state.TraceHeaderExtensions);
 }
 
 } // namespace
@@ -84,9 +119,12 @@ int RunInfo(const QStringList& arguments) {
     StderrMessages messages;
     OpenResult result;
     const bool recognized = OpenLikeWindow(*state, FileArgument(parser), result, messages);
+    const std::vector<std::string> stanzas =
+        recognized ? segy::ReadExtendedTextHeaders(state->CurrentFile, *state)
+                   : std::vector<std::string>();
     if (parser.isSet(QStringLiteral("json")))
-        std::printf("%s", QJsonDocument(InfoJson(*state, result)).toJson().constData());
+        std::printf("%s", QJsonDocument(InfoJson(*state, result, stanzas)).toJson().constData());
     else if (recognized)
-        PrintInfo(*state, result);
+        PrintInfo(*state, result, stanzas);
     return recognized ? kExitOk : kExitFileProblem;
 }

@@ -20,6 +20,10 @@ void PrintUsage(FILE* out) {
                  "  export  the debug file: excerpts of FILE's start and middle (--output OUT)\n"
                  "  render  the Data page's plot as a PNG image (--output OUT.png)\n"
                  "\n"
+                 "Options:\n"
+                 "  -h, --help     Displays this help.\n"
+                 "  -v, --version  Displays version information.\n"
+                 "\n"
                  "'vantrel-cli COMMAND --help' describes a command's options.\n");
 }
 
@@ -27,6 +31,7 @@ void PrintUsage(FILE* out) {
 
 int main(int argc, char** argv) {
     KeepRawArguments(argc, argv);
+    KeepOnlyOwnMessages();
     // Drawing text needs a GUI application; the tool never needs a display,
     // so it draws offscreen unless told otherwise. The other commands start
     // faster without one.

@@ -184,21 +184,21 @@ TEST_F(BadFiles, AFileThatShrinksOrGoesAfterOpeningIsHandled) {
     // Shrunk to its file header: reads come back empty, never stale.
     ASSERT_TRUE(Resize(path, 3600));
     std::vector<unsigned char> buffer(280, 0xEE);
-    const TraceSource source{path, 10, 4};
+    const TraceSource source{path, 10, 4, {}};
     EXPECT_EQ(ReadTrace(source, 2, 280, buffer.data(), messages), 0);
     EXPECT_EQ(buffer, std::vector<unsigned char>(280, 0));
     HeaderScanTables tables;
     RecordingProgress progress;
     const ScanContext context{messages, progress, [] { return std::string("1"); }};
     int64_t headers = -1;
-    EXPECT_EQ(ScanTraceHeaders(kScanAll, path, {10, 4, 3, 0}, tables, context, &headers), 1);
+    EXPECT_EQ(ScanTraceHeaders(kScanAll, path, {10, 4, 3, 0, {}}, tables, context, &headers), 1);
     EXPECT_EQ(headers, 0);
     EXPECT_TRUE(messages.messages.empty());
 
     // Deleted: each reader says so once and leaves the defaults.
     std::filesystem::remove(path);
     EXPECT_EQ(ReadTrace(source, 0, 280, buffer.data(), messages), 0);
-    EXPECT_EQ(ScanTraceHeaders(kScanFirst, path, {10, 4, 3, 0}, tables, context, &headers), 0);
+    EXPECT_EQ(ScanTraceHeaders(kScanFirst, path, {10, 4, 3, 0, {}}, tables, context, &headers), 0);
     EXPECT_EQ(CountSegyTraces(path, 10, 4, messages), 0);
     const std::vector<std::string> expected = {"Cannot open input segy file!!",
                                                "Cannot open input SEGY file!!",

@@ -83,7 +83,8 @@ TEST_P(FullScan, TablesAndProgressStepsDoNotDependOnTheReadingPath) {
     SilentMessages messages;
     RecordingProgress progress;
     const segy::ScanContext context{messages, progress, {}};
-    const segy::ScanLayout layout{GetParam().numSamples, 4, 45, GetParam().littleEndian ? 1 : 0};
+    const segy::ScanLayout layout{
+        GetParam().numSamples, 4, 45, GetParam().littleEndian ? 1 : 0, {}};
     segy::HeaderScanTables tables;
     int64_t headersRead = 0;
 
@@ -131,6 +132,12 @@ INSTANTIATE_TEST_SUITE_P(ReadingPaths, FullScan,
                                            ScanCase{"headers_little", 5000, true}),
                          CaseName);
 
+TraceSpec Words(std::vector<std::pair<int, int32_t>> words4) {
+    TraceSpec trace;
+    trace.words4 = std::move(words4);
+    return trace;
+}
+
 // Every way of reading delivers the same headers of the same file, the
 // trailing header of a partial trace included.
 TEST(TraceHeaderReader, EveryReadingDeliversTheSameHeaders) {
@@ -140,7 +147,7 @@ TEST(TraceHeaderReader, EveryReadingDeliversTheSameHeaders) {
     spec.numSamples = 1500;
     SegyWriter writer(spec);
     for (int t = 0; t < 70; ++t)
-        writer.AddTrace(TraceSpec{{{1, t + 1}, {17, 3 * t}}, {}, {}});
+        writer.AddTrace(Words({{1, t + 1}, {17, 3 * t}}));
     std::vector<unsigned char> bytes = writer.Bytes();
     bytes.resize(bytes.size() + segy::kTraceHeaderSize, 0x7F);
     ASSERT_TRUE(segytest::WriteBytes(path, bytes));
@@ -150,7 +157,8 @@ TEST(TraceHeaderReader, EveryReadingDeliversTheSameHeaders) {
                                segy::HeaderReading::kMappedSparse}) {
         segy::ReadOnlyFile file;
         ASSERT_TRUE(file.Open(path));
-        segy::TraceHeaderReader reader(file, segy::TraceLength(1500, 4), reading);
+        segy::TraceHeaderReader reader(file, segy::TraceLength(1500, 4), segy::kFileHeaderSize,
+                                       reading);
         std::vector<unsigned char> headers;
         for (segy::HeaderRun run; (run = reader.Next(20)).count > 0;)
             for (int64_t h = 0; h < run.count; ++h)
@@ -204,7 +212,7 @@ TEST(FullScanTruncated, EndsAtTheNewEndOnEveryPath) {
         spec.numSamples = c.samples;
         SegyWriter writer(spec);
         for (int t = 0; t < c.traces; ++t)
-            writer.AddTrace(TraceSpec{{{1, t + 1}}, {}, {}});
+            writer.AddTrace(Words({{1, t + 1}}));
         ASSERT_TRUE(writer.WriteTo(path));
 
         const int32_t length = segy::TraceLength(c.samples, 4);
@@ -214,8 +222,8 @@ TEST(FullScanTruncated, EndsAtTheNewEndOnEveryPath) {
         const segy::ScanContext context{messages, progress, {}};
         segy::HeaderScanTables tables;
         int64_t headersRead = 0;
-        ASSERT_EQ(segy::ScanTraceHeaders(segy::kScanAll, path, {c.samples, 4, c.traces, 0}, tables,
-                                         context, &headersRead),
+        ASSERT_EQ(segy::ScanTraceHeaders(segy::kScanAll, path, {c.samples, 4, c.traces, 0, {}},
+                                         tables, context, &headersRead),
                   1);
         EXPECT_EQ(headersRead, c.kept);
         EXPECT_EQ(tables.Hdr4Max[0], c.kept);

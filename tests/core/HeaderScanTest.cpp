@@ -26,7 +26,7 @@ protected:
         for (int k = 0; k < count; ++k)
             writer.AddTrace(header(k));
         ASSERT_TRUE(writer.WriteTo(path));
-        layout = {samples, 4, count, littleEndian ? 1 : 0};
+        layout = {samples, 4, count, littleEndian ? 1 : 0, {}};
     }
 
     int32_t Scan(int32_t mode, const std::string& selected = "1") {
@@ -254,7 +254,8 @@ TEST(SelectedTraceNumber, ReadsADecimalIntegerOrGivesOne) {
     EXPECT_EQ(SelectedTraceNumber("+3"), 3);
     EXPECT_EQ(SelectedTraceNumber("-2"), -2);
     EXPECT_EQ(SelectedTraceNumber("12a"), 1);
-    EXPECT_EQ(SelectedTraceNumber(" 3"), 1);
+    EXPECT_EQ(SelectedTraceNumber(" 3 "), 3);
+    EXPECT_EQ(SelectedTraceNumber("+-5"), 1);
     EXPECT_EQ(SelectedTraceNumber(""), 1);
     EXPECT_EQ(SelectedTraceNumber("2147483648"), 1);
 }

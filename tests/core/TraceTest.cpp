@@ -80,7 +80,7 @@ TEST(DecodeTraceSamples, NeverReadsPastTheBuffer) {
 }
 
 TEST(DecodeTraceSamples, AnUnknownTypeOrWidthDecodesToZero) {
-    EXPECT_EQ(DecodeOne({0x01, 0x02, 0x03, 0x04}, kDataFixedPoint, 3, 0), 0.0f);
+    EXPECT_EQ(DecodeOne({0x01, 0x02, 0x03, 0x04, 0x05}, kDataFixedPoint, 5, 0), 0.0f);
     EXPECT_EQ(DecodeOne({0x01, 0x02, 0x03, 0x04}, 0, 4, 0), 0.0f);
 }
 
@@ -143,7 +143,7 @@ protected:
 
     ScratchDir dir;
     std::string path = dir.File("t.sgy");
-    TraceSource source{path, 1000, 4};
+    TraceSource source{path, 1000, 4, {}};
     RecordingMessages messages;
     std::vector<unsigned char> buffer = std::vector<unsigned char>(4240, 0xEE);
 };
@@ -161,7 +161,7 @@ TEST_F(ReadTraceTest, ZerosWhatTheFileDoesNotHold) {
     EXPECT_EQ(buffer, std::vector<unsigned char>(4240, 0));
     // Reading with 2-byte samples shifts the traces; trace 5 starts at
     // 3600 + 5 x 2240 = 14800, 1760 bytes before the end of the file.
-    TraceSource narrow{path, 1000, 2};
+    TraceSource narrow{path, 1000, 2, {}};
     std::fill(buffer.begin(), buffer.end(), 0xEE);
     EXPECT_EQ(ReadTrace(narrow, 5, 2240, buffer.data(), messages), 1520);
     EXPECT_EQ(buffer[2000], 0);
@@ -175,7 +175,7 @@ TEST_F(ReadTraceTest, RefusesANegativeIndex) {
 }
 
 TEST_F(ReadTraceTest, AMissingFileIsReportedAndTheBufferUntouched) {
-    TraceSource gone{dir.File("gone.sgy"), 1000, 4};
+    TraceSource gone{dir.File("gone.sgy"), 1000, 4, {}};
     EXPECT_EQ(ReadTrace(gone, 0, 4240, buffer.data(), messages), 0);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0], "Cannot open input segy file!!");

@@ -4,6 +4,7 @@
 #include "segy/Conversions.h"
 #include "segy/SegyFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,22 @@ int16_t FormatCodeFor(SampleEncoding encoding) {
         return segy::kFormatInt16;
     case SampleEncoding::Int8:
         return segy::kFormatInt8;
+    case SampleEncoding::IeeeDouble:
+        return segy::kFormatIeeeDouble;
+    case SampleEncoding::Int24:
+        return segy::kFormatInt24;
+    case SampleEncoding::Int64:
+        return segy::kFormatInt64;
+    case SampleEncoding::UInt32:
+        return segy::kFormatUInt32;
+    case SampleEncoding::UInt16:
+        return segy::kFormatUInt16;
+    case SampleEncoding::UInt64:
+        return segy::kFormatUInt64;
+    case SampleEncoding::UInt24:
+        return segy::kFormatUInt24;
+    case SampleEncoding::UInt8:
+        return segy::kFormatUInt8;
     }
     return segy::kFormatIbmFloat;
 }
@@ -29,9 +46,18 @@ int16_t FormatCodeFor(SampleEncoding encoding) {
 int BytesFor(SampleEncoding encoding) {
     switch (encoding) {
     case SampleEncoding::Int16:
+    case SampleEncoding::UInt16:
         return 2;
     case SampleEncoding::Int8:
+    case SampleEncoding::UInt8:
         return 1;
+    case SampleEncoding::Int24:
+    case SampleEncoding::UInt24:
+        return 3;
+    case SampleEncoding::IeeeDouble:
+    case SampleEncoding::Int64:
+    case SampleEncoding::UInt64:
+        return 8;
     default:
         return 4;
     }
@@ -89,12 +115,11 @@ void SegyWriter::Store32(unsigned char* p, uint32_t v) const {
         segy::StoreBig32(p, v);
 }
 
-std::vector<unsigned char> SegyWriter::FileHeaderBytes() const {
-    std::vector<unsigned char> bytes(segy::kFileHeaderSize, 0);
+std::vector<unsigned char> SegyWriter::TextBytes(const std::vector<std::string>& lines) const {
+    std::vector<unsigned char> bytes(segy::kTextHeaderSize, 0);
     for (int line = 0; line < segy::kTextLineCount; ++line) {
-        std::string text = line < static_cast<int>(spec_.textLines.size())
-                               ? spec_.textLines[static_cast<size_t>(line)]
-                               : std::string();
+        std::string text = line < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(line)]
+                                                                 : std::string();
         text.resize(segy::kTextLineLength, ' ');
         for (int i = 0; i < segy::kTextLineLength; ++i) {
             const auto c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
@@ -102,6 +127,17 @@ std::vector<unsigned char> SegyWriter::FileHeaderBytes() const {
                 spec_.asciiText ? c : AsciiToEbcdic(c);
         }
     }
+    return bytes;
+}
+
+void SegyWriter::AddExtendedText(const std::vector<std::string>& lines) {
+    const auto bytes = TextBytes(lines);
+    extendedText_.insert(extendedText_.end(), bytes.begin(), bytes.end());
+}
+
+std::vector<unsigned char> SegyWriter::FileHeaderBytes() const {
+    std::vector<unsigned char> bytes = TextBytes(spec_.textLines);
+    bytes.resize(segy::kFileHeaderSize, 0);
     unsigned char* binary = bytes.data() + segy::kTextHeaderSize;
     Store16(binary + segy::kBinSampleIntervalOffset, spec_.sampleIntervalUs);
     Store16(binary + segy::kBinSamplesPerTraceOffset, spec_.numSamples);
@@ -113,11 +149,38 @@ std::vector<unsigned char> SegyWriter::FileHeaderBytes() const {
         Store32(binary + offset, static_cast<uint32_t>(value));
     if (spec_.ieeeMarker)
         binary[segy::kIeeeMarkerOffset] = segy::kIeeeMarker;
+    if (spec_.revisionMajor != 0 || spec_.revisionMinor != 0) {
+        binary[segy::kBinRevisionOffset] = static_cast<unsigned char>(spec_.revisionMajor);
+        binary[segy::kBinRevisionOffset + 1] = static_cast<unsigned char>(spec_.revisionMinor);
+    }
+    if (spec_.byteOrderConstant)
+        Store32(binary + segy::kBinByteOrderConstantOffset, segy::kByteOrderConstant);
     return bytes;
+}
+
+// The low bytes of `bits`, as many as the encoding's width, in file order.
+void SegyWriter::StoreInteger(unsigned char* p, uint64_t bits) const {
+    const int width = BytesFor(spec_.encoding);
+    for (int i = 0; i < width; ++i) {
+        const int shift = 8 * (spec_.littleEndian ? i : width - 1 - i);
+        p[i] = static_cast<unsigned char>(bits >> shift);
+    }
 }
 
 void SegyWriter::EncodeSample(unsigned char* p, double value) const {
     switch (spec_.encoding) {
+    case SampleEncoding::IeeeDouble:
+        StoreInteger(p, segy::DoubleToBits(value));
+        break;
+    case SampleEncoding::Int24:
+    case SampleEncoding::Int64:
+    case SampleEncoding::UInt32:
+    case SampleEncoding::UInt16:
+    case SampleEncoding::UInt64:
+    case SampleEncoding::UInt24:
+    case SampleEncoding::UInt8:
+        StoreInteger(p, static_cast<uint64_t>(std::llround(value)));
+        break;
     case SampleEncoding::IbmFloat:
         // IBM values are big endian by nature; a little-endian file stores
         // the same 4 bytes reversed.
@@ -140,15 +203,18 @@ void SegyWriter::EncodeSample(unsigned char* p, double value) const {
 
 std::vector<unsigned char> SegyWriter::TraceBytes(const TraceSpec& trace) const {
     const int width = BytesFor(spec_.encoding);
-    std::vector<unsigned char> bytes(
-        static_cast<size_t>(segy::kTraceHeaderSize + spec_.numSamples * width), 0);
+    const int samplesAt = segy::kTraceHeaderSize * (1 + spec_.traceExtensions);
+    std::vector<unsigned char> bytes(static_cast<size_t>(samplesAt + spec_.numSamples * width), 0);
+    std::fill(bytes.begin() + segy::kTraceHeaderSize, bytes.begin() + samplesAt, 0xEE);
     for (const auto& [position, value] : trace.words4)
         Store32(bytes.data() + position - 1, static_cast<uint32_t>(value));
     for (const auto& [position, value] : trace.words2)
         Store16(bytes.data() + position - 1, value);
     for (int i = 0; i < spec_.numSamples && i < static_cast<int>(trace.samples.size()); ++i)
-        EncodeSample(bytes.data() + segy::kTraceHeaderSize + i * width,
-                     trace.samples[static_cast<size_t>(i)]);
+        EncodeSample(bytes.data() + samplesAt + i * width, trace.samples[static_cast<size_t>(i)]);
+    for (int i = 0; i < spec_.numSamples && i < static_cast<int>(trace.integerSamples.size()); ++i)
+        StoreInteger(bytes.data() + samplesAt + i * width,
+                     trace.integerSamples[static_cast<size_t>(i)]);
     return bytes;
 }
 
@@ -168,6 +234,7 @@ void SegyWriter::AddNumberedTrace(int index) {
 
 std::vector<unsigned char> SegyWriter::Bytes() const {
     auto bytes = FileHeaderBytes();
+    bytes.insert(bytes.end(), extendedText_.begin(), extendedText_.end());
     bytes.insert(bytes.end(), traces_.begin(), traces_.end());
     return bytes;
 }

@@ -38,6 +38,13 @@ private slots:
         const CliRun help = RunCli({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("info"));
+        for (const char* command : {"info", "list", "scan", "export", "render"}) {
+            const CliRun commandHelp = RunCli({QString::fromLatin1(command), QStringLiteral("-h")});
+            QCOMPARE(commandHelp.exitCode, 0);
+            QVERIFY2(commandHelp.out.startsWith("Usage: vantrel-cli " + QByteArray(command) +
+                                                " [options] FILE\n"),
+                     commandHelp.out.constData());
+        }
         const CliRun version = RunCli({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
         QVERIFY(version.out.startsWith("vantrel-cli 1."));

@@ -124,7 +124,7 @@ void ListingTest::selectionTextReadsAsDecimalInteger_data() {
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("letters") << "abc" << 0;
     QTest::newRow("trailing letters") << "12a" << 0;
-    QTest::newRow("trailing blank") << "12 " << 0;
+    QTest::newRow("trailing blank") << "12 " << 12;
     QTest::newRow("fraction") << "1.5" << 0;
     QTest::newRow("hexadecimal") << "0x10" << 0;
     QTest::newRow("sign alone") << "-" << 0;

@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(w_->SampRateED->text(), QStringLiteral("abc"));
         w_->SampRateED->setText(QStringLiteral("0"));
         w_->SampRateEDExit();
-        QCOMPARE(ui_.messages.last(), QStringLiteral("'0' is not a valid floating point value"));
+        QCOMPARE(ui_.messages.last(), QStringLiteral("The sample rate must be greater than 0."));
         QCOMPARE(w_->State.SampleInterval, 4.0);
         w_->SampRateED->setText(QStringLiteral("2.5"));
         w_->SampRateEDExit();
