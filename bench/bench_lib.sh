@@ -5,7 +5,8 @@
 # the files are cached, default bench/data).
 
 build=${VANTREL_BUILD_DIR:-build}
-data=${VANTREL_BENCH_DIR:-bench/data}
+# Absolute, as the window makes its program's folder the current directory.
+data=$(realpath -m "${VANTREL_BENCH_DIR:-bench/data}")
 cli=$build/app/vantrel-cli
 bin=$build/bench
 
