@@ -1,16 +1,18 @@
 # Shared by the benchmark scripts (sourced, not run): the build and data
-# folders, the two big synthetic files, and the timing helpers.
+# folders, the three big synthetic files, and the timing helpers.
 #
 # Environment: VANTREL_BUILD_DIR (default build), VANTREL_BENCH_DIR (where
 # the files are cached, default bench/data).
 
 build=${VANTREL_BUILD_DIR:-build}
-data=${VANTREL_BENCH_DIR:-bench/data}
+# Absolute, as the window makes its program's folder the current directory.
+data=$(realpath -m "${VANTREL_BENCH_DIR:-bench/data}")
 cli=$build/app/vantrel-cli
 bin=$build/bench
 
 # name traces samples
-files=("scan-1m-250.sgy 1000000 250" "scan-250k-1500.sgy 250000 1500")
+files=("scan-1m-250.sgy 1000000 250" "scan-250k-1500.sgy 250000 1500"
+    "scan-40k-6000.sgy 40000 6000")
 
 # Configures every time: cheap when nothing changed, and it notices a peer
 # library installed since the last run.

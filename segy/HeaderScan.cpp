@@ -3,23 +3,15 @@
 #include "segy/ByteOrder.h"
 #include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
+#include "segy/TraceHeaderReader.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <memory>
 
 namespace segy {
 
 namespace {
-
-// Files with traces up to this length are streamed in large blocks (the
-// samples come along, but one read replaces thousands of small ones);
-// longer traces are read header by header.
-constexpr int64_t kStreamTraceLengthLimit = 16 * 1024;
-// Small enough that a block stays in the processor's cache between the
-// kernel's copy and the header decoding, large enough that reads are few.
-constexpr int64_t kStreamBlockBytes = 1024 * 1024;
 
 // Events are let through at least this often while a full scan runs; more
 // often would only cost time, as no screen refreshes faster.
@@ -159,54 +151,20 @@ private:
     Clock::time_point lastEvents_;
 };
 
-int64_t ScanAllStreaming(const ReadOnlyFile& file, int32_t traceLength, int64_t firstTrace,
-                         int32_t littleEndian, HeaderScanTables& tables, FullScanPacer& pacer) {
-    const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength);
-    const int64_t blockBytes = tracesPerBlock * traceLength;
-    auto block = std::make_unique_for_overwrite<unsigned char[]>(static_cast<size_t>(blockBytes));
+// Reads every header in order until a read comes up short. Batches end at
+// every progress step and wherever the reader's runs end.
+int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTables& tables,
+                FullScanPacer& pacer) {
     int64_t k = 0;
     for (;;) {
-        const int64_t got =
-            file.ReadAt(block.get(), blockBytes, TraceOffset(k, traceLength, firstTrace));
-        // A header counts only when all its 240 bytes are there.
-        const int64_t complete =
-            got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength + 1;
-        for (int64_t done = 0; done < complete;) {
-            const int64_t count = std::min(FullScanPacer::BatchSize(k), complete - done);
-            if (!pacer.BeforeBatch())
-                return k;
-            FoldHeaders(block.get() + done * traceLength, count, traceLength, littleEndian, tables);
-            done += count;
-            k += count;
-            if (!pacer.AfterBatch(k))
-                return k;
-        }
-        if (got < blockBytes)
-            return k;
-    }
-}
-
-int64_t ScanAllHeaderByHeader(const ReadOnlyFile& file, int32_t traceLength, int64_t firstTrace,
-                              int32_t littleEndian, HeaderScanTables& tables,
-                              FullScanPacer& pacer) {
-    unsigned char batch[kProgressEveryHeaders * kTraceHeaderSize];
-    int64_t k = 0;
-    for (;;) {
-        const int64_t wanted = FullScanPacer::BatchSize(k);
         if (!pacer.BeforeBatch())
             return k;
-        int64_t count = 0;
-        while (count < wanted &&
-               file.ReadAt(batch + count * kTraceHeaderSize, kTraceHeaderSize,
-                           TraceOffset(k + count, traceLength, firstTrace)) == kTraceHeaderSize)
-            ++count;
-        if (count > 0) {
-            FoldHeaders(batch, count, kTraceHeaderSize, littleEndian, tables);
-            k += count;
-            if (!pacer.AfterBatch(k))
-                return k;
-        }
-        if (count < wanted)
+        const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
+        if (run.count == 0)
+            return k;
+        FoldHeaders(run.first, run.count, run.stride, littleEndian, tables);
+        k += run.count;
+        if (!pacer.AfterBatch(k))
             return k;
     }
 }
@@ -254,13 +212,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
 
         file.AdviseSequential();
         FullScanPacer pacer(progress, layout.NumTraces);
-        // A trace length at or below the header size cannot occur with a
-        // valid sample count; it is read header by header all the same.
-        if (traceLength > kTraceHeaderSize && traceLength <= kStreamTraceLengthLimit)
-            k = ScanAllStreaming(file, traceLength, firstTrace, layout.LittleEndian, tables, pacer);
-        else
-            k = ScanAllHeaderByHeader(file, std::max(traceLength, kTraceHeaderSize), firstTrace,
-                                      layout.LittleEndian, tables, pacer);
+        TraceHeaderReader reader(file, traceLength, firstTrace, ChooseHeaderReading(traceLength));
+        k = ScanAll(reader, layout.LittleEndian, tables, pacer);
 
         progress.HideProgress();
         progress.SetProgressText("");

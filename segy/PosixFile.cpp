@@ -1,7 +1,13 @@
 #include "segy/PosixFile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +99,122 @@ int64_t ReadOnlyFile::Size() const {
 void ReadOnlyFile::AdviseSequential() const {
     if (fd_ >= 0)
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void ReadOnlyFile::AdviseWillNeed(int64_t offset, int64_t count) const {
+    if (fd_ >= 0 && offset >= 0 && count > 0)
+        ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(count),
+                        POSIX_FADV_WILLNEED);
+}
+
+namespace {
+
+// Where a bus error inside CopyPieces returns to; null outside a copy. The
+// fault is raised on the thread that reads the map, so each thread has its own.
+thread_local sigjmp_buf* tCopyLanding = nullptr;
+
+void OnBusError(int, siginfo_t*, void*) {
+    if (sigjmp_buf* landing = tCopyLanding) {
+        tCopyLanding = nullptr;
+        siglongjmp(*landing, 1);
+    }
+    // A fault outside a copy is a real error: with the default action back
+    // in place, the faulting instruction runs again and ends the program.
+    ::signal(SIGBUS, SIG_DFL);
+}
+
+} // namespace
+
+// The bus error handler, in place while a map exists; the one before it is
+// put back when the map goes, so maps nest (a scan started inside a scan).
+struct BusErrorHandler {
+    struct sigaction previous {};
+};
+
+MappedFile::MappedFile() = default;
+
+MappedFile::~MappedFile() {
+    Unmap();
+}
+
+bool MappedFile::Map(const ReadOnlyFile& file) {
+    Unmap();
+    const int64_t length = file.Size();
+    if (length <= 0)
+        return false;
+    void* data = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_SHARED, file.fd_, 0);
+    if (data == MAP_FAILED)
+        return false;
+    auto handler = std::make_unique<BusErrorHandler>();
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    // SA_NODEFER leaves SIGBUS unblocked after the jump out of the handler,
+    // so the copy need not save and restore the signal mask each time.
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    if (::sigaction(SIGBUS, &action, &handler->previous) != 0) {
+        ::munmap(data, static_cast<size_t>(length));
+        return false;
+    }
+    data_ = static_cast<unsigned char*>(data);
+    length_ = length;
+    handler_ = std::move(handler);
+    return true;
+}
+
+void MappedFile::Unmap() {
+    if (!data_)
+        return;
+    ::munmap(data_, static_cast<size_t>(length_));
+    ::sigaction(SIGBUS, &handler_->previous, nullptr);
+    handler_.reset();
+    data_ = nullptr;
+    length_ = 0;
+}
+
+int64_t MappedFile::CopyPieces(unsigned char* out, int64_t offset, int64_t stride,
+                               int64_t pieceBytes, int64_t count) const {
+    if (!data_ || offset < 0 || stride < pieceBytes || pieceBytes <= 0)
+        return 0;
+    if (offset + pieceBytes > length_)
+        return 0;
+    count = std::min(count, (length_ - offset - pieceBytes) / stride + 1);
+    // Written only between the landing point and the jump back to it.
+    volatile int64_t done = 0;
+    sigjmp_buf landing;
+    if (sigsetjmp(landing, 0) == 0) {
+        tCopyLanding = &landing;
+        for (int64_t i = 0; i < count; ++i) {
+            std::memcpy(out + i * pieceBytes, data_ + offset + i * stride,
+                        static_cast<size_t>(pieceBytes));
+            // The piece is whole before it is counted, as the handler sees it.
+            std::atomic_signal_fence(std::memory_order_seq_cst);
+            done = i + 1;
+        }
+    }
+    tCopyLanding = nullptr;
+    return done;
+}
+
+void MappedFile::Release(int64_t offset, int64_t count) const {
+    const int64_t page = PageSize();
+    const int64_t from = (std::max<int64_t>(offset, 0) + page - 1) / page * page;
+    const int64_t to = std::min(offset + count, length_) / page * page;
+    if (data_ && from < to)
+        ::madvise(data_ + from, static_cast<size_t>(to - from), MADV_DONTNEED);
+}
+
+bool MappedFile::ResidentPages(int64_t offset, int64_t pages, unsigned char* resident) const {
+    const int64_t page = PageSize();
+    if (!data_ || offset < 0 || offset % page != 0 || pages <= 0 || offset >= length_)
+        return false;
+    const int64_t bytes = std::min(pages * page, length_ - offset);
+    return ::mincore(data_ + offset, static_cast<size_t>(bytes), resident) == 0;
+}
+
+int64_t MappedFile::PageSize() {
+    static const int64_t size = ::sysconf(_SC_PAGESIZE);
+    return size;
 }
 
 } // namespace segy

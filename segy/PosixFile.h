@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace segy {
@@ -45,8 +46,57 @@ public:
     // Hints that the file will be read front to back (optional to honour).
     void AdviseSequential() const;
 
+    // Asks the system to start reading `count` bytes from `offset` into the
+    // page cache and returns at once, so that the storage works while the
+    // caller decodes what arrived earlier.
+    void AdviseWillNeed(int64_t offset, int64_t count) const;
+
 private:
+    friend class MappedFile;
     int fd_ = -1;
+};
+
+struct BusErrorHandler;
+
+// A read-only memory map of a whole open file, for reading small pieces that
+// lie far apart without one system call each. A file that shrinks while it is
+// mapped makes reads past its new end fault (SIGBUS); CopyPieces catches that
+// fault and reports it as a short read, so the map never ends the program.
+class MappedFile {
+public:
+    MappedFile();
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // Maps `file` as large as it is now; false when it is empty or cannot be
+    // mapped (the caller then reads it with ReadAt).
+    bool Map(const ReadOnlyFile& file);
+    void Unmap();
+    int64_t Length() const { return length_; }
+
+    // Copies `count` pieces of `pieceBytes`, the first at `offset` and each
+    // `stride` bytes after the one before, to `out` one after the other, and
+    // returns how many arrived whole: fewer when a piece reaches past the
+    // mapped length or the file was cut short under the map.
+    int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride, int64_t pieceBytes,
+                       int64_t count) const;
+
+    // Unmaps the pages wholly inside `count` bytes from `offset` until they
+    // are read again, so that headers already read do not keep their pages
+    // in the program's memory; the pages stay in the page cache.
+    void Release(int64_t offset, int64_t count) const;
+
+    // Whether each page of `pages` pages from page-aligned `offset` is in
+    // the page cache; false when that cannot be told.
+    bool ResidentPages(int64_t offset, int64_t pages, unsigned char* resident) const;
+
+    static int64_t PageSize();
+
+private:
+    unsigned char* data_ = nullptr;
+    int64_t length_ = 0;
+    std::unique_ptr<BusErrorHandler> handler_;
 };
 
 } // namespace segy

@@ -1,8 +1,11 @@
-// The full header scan over both of its reading paths: files with short
-// traces are read in blocks, files with long traces header by header. Both
-// must give the same tables and the same progress steps.
+// The full header scan over its reading paths: files with short traces are
+// streamed in blocks, longer ones read header page by header page through a
+// memory map. Every path must give the same tables and progress steps, and
+// end cleanly when the file is cut short under it.
 #include "segy/HeaderScan.h"
+#include "segy/TraceHeaderReader.h"
 #include "tests/support/SegyWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -118,13 +121,113 @@ std::string CaseName(const ::testing::TestParamInfo<ScanCase>& param) {
     return param.param.name;
 }
 
-// 50 samples of 4 bytes are read in blocks; 5000 samples (20240-byte traces)
-// header by header.
+// 50 samples of 4 bytes are streamed; 1500 (6240-byte traces) read through
+// the map with whole ranges prefetched, 5000 (20240 bytes) with the header
+// pages alone prefetched.
 INSTANTIATE_TEST_SUITE_P(ReadingPaths, FullScan,
                          ::testing::Values(ScanCase{"blocks_big", 50, false},
                                            ScanCase{"blocks_little", 50, true},
+                                           ScanCase{"dense_big", 1500, false},
                                            ScanCase{"headers_big", 5000, false},
                                            ScanCase{"headers_little", 5000, true}),
                          CaseName);
+
+TraceSpec Words(std::vector<std::pair<int, int32_t>> words4) {
+    TraceSpec trace;
+    trace.words4 = std::move(words4);
+    return trace;
+}
+
+// Every way of reading delivers the same headers of the same file, the
+// trailing header of a partial trace included.
+TEST(TraceHeaderReader, EveryReadingDeliversTheSameHeaders) {
+    const segytest::ScratchDir dir;
+    const std::string path = dir.File("paths.sgy");
+    FileSpec spec;
+    spec.numSamples = 1500;
+    SegyWriter writer(spec);
+    for (int t = 0; t < 70; ++t)
+        writer.AddTrace(Words({{1, t + 1}, {17, 3 * t}}));
+    std::vector<unsigned char> bytes = writer.Bytes();
+    bytes.resize(bytes.size() + segy::kTraceHeaderSize, 0x7F);
+    ASSERT_TRUE(segytest::WriteBytes(path, bytes));
+
+    std::vector<std::vector<unsigned char>> seen;
+    for (const auto reading : {segy::HeaderReading::kStream, segy::HeaderReading::kMappedDense,
+                               segy::HeaderReading::kMappedSparse}) {
+        segy::ReadOnlyFile file;
+        ASSERT_TRUE(file.Open(path));
+        segy::TraceHeaderReader reader(file, segy::TraceLength(1500, 4), segy::kFileHeaderSize,
+                                       reading);
+        std::vector<unsigned char> headers;
+        for (segy::HeaderRun run; (run = reader.Next(20)).count > 0;)
+            for (int64_t h = 0; h < run.count; ++h)
+                headers.insert(headers.end(), run.first + h * run.stride,
+                               run.first + h * run.stride + segy::kTraceHeaderSize);
+        EXPECT_EQ(reader.Next(20).count, 0);
+        seen.push_back(headers);
+    }
+    ASSERT_EQ(seen[0].size(), 71u * segy::kTraceHeaderSize);
+    EXPECT_EQ(seen[0][segy::kTraceHeaderSize * 69 + 3], 70);
+    EXPECT_EQ(seen[0].back(), 0x7F);
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[0]);
+}
+
+// Cuts the file short at the first progress step, as another program
+// rewriting it would.
+class TruncatingProgress final : public segy::ScanProgress {
+public:
+    TruncatingProgress(std::string path, int64_t size) : path_(std::move(path)), size_(size) {}
+    void ShowProgress() override {}
+    void HideProgress() override {}
+    void SetProgress(int32_t percent) override {
+        if (percent > 0 && !cut_)
+            cut_ = segytest::Resize(path_, size_);
+    }
+    void SetProgressText(const std::string&) override {}
+    void ProcessPendingEvents() override {}
+
+private:
+    std::string path_;
+    int64_t size_;
+    bool cut_ = false;
+};
+
+// A file cut during the scan ends it like any short read, on every path: the
+// headers still there count, and a map of the old length never faults the
+// program. The streamed file is longer than one block, so its second block
+// is read after the cut.
+TEST(FullScanTruncated, EndsAtTheNewEndOnEveryPath) {
+    struct Case {
+        int16_t samples;
+        int traces;
+        int kept;
+    };
+    for (const Case c : {Case{50, 3000, 2500}, Case{1500, 100, 60}, Case{5000, 100, 60}}) {
+        SCOPED_TRACE(c.samples);
+        const segytest::ScratchDir dir;
+        const std::string path = dir.File("cut.sgy");
+        FileSpec spec;
+        spec.numSamples = c.samples;
+        SegyWriter writer(spec);
+        for (int t = 0; t < c.traces; ++t)
+            writer.AddTrace(Words({{1, t + 1}}));
+        ASSERT_TRUE(writer.WriteTo(path));
+
+        const int32_t length = segy::TraceLength(c.samples, 4);
+        // The cut leaves the kept traces and half of the next header.
+        TruncatingProgress progress(path, segy::TraceOffset(c.kept, length) + 120);
+        SilentMessages messages;
+        const segy::ScanContext context{messages, progress, {}};
+        segy::HeaderScanTables tables;
+        int64_t headersRead = 0;
+        ASSERT_EQ(segy::ScanTraceHeaders(segy::kScanAll, path, {c.samples, 4, c.traces, 0, {}},
+                                         tables, context, &headersRead),
+                  1);
+        EXPECT_EQ(headersRead, c.kept);
+        EXPECT_EQ(tables.Hdr4Max[0], c.kept);
+    }
+}
 
 } // namespace

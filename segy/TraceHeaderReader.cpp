@@ -1,0 +1,143 @@
+#include "segy/TraceHeaderReader.h"
+
+#include <algorithm>
+
+namespace segy {
+
+namespace {
+
+// Small enough that a block stays in the processor's cache between the
+// kernel's copy and the header decoding, large enough that reads are few.
+constexpr int64_t kStreamBlockBytes = 1024 * 1024;
+// The most headers one mapped read copies out.
+constexpr int64_t kMappedRunHeaders = 64;
+// The storage is asked for the file this far ahead of the header in use, a
+// step at a time: enough requests in flight to keep it busy while the
+// headers before them are decoded, few enough calls that a file already in
+// the page cache costs nothing noticeable.
+constexpr int64_t kPrefetchAheadBytes = 32 * 1024 * 1024;
+constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
+
+} // namespace
+
+HeaderReading ChooseHeaderReading(int32_t traceLength) {
+    if (traceLength <= kStreamTraceLengthLimit)
+        return HeaderReading::kStream;
+    return traceLength < kSparseTraceLengthFrom ? HeaderReading::kMappedDense
+                                                : HeaderReading::kMappedSparse;
+}
+
+TraceHeaderReader::TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLength,
+                                     int64_t firstTrace, HeaderReading reading)
+    : file_(file), traceLength_(std::max<int32_t>(traceLength, kTraceHeaderSize)),
+      firstTrace_(firstTrace), reading_(reading),
+      // A trace length at or below the header size cannot occur with a
+      // valid sample count; such a file is read header by header all the same.
+      streamed_(reading == HeaderReading::kStream && traceLength > kTraceHeaderSize) {
+    if (streamed_) {
+        const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength_);
+        buffer_.resize(static_cast<size_t>(tracesPerBlock * traceLength_));
+    } else {
+        mapped_ = map_.Map(file_);
+        buffer_.resize(static_cast<size_t>(kMappedRunHeaders * kTraceHeaderSize));
+    }
+}
+
+TraceHeaderReader::~TraceHeaderReader() = default;
+
+HeaderRun TraceHeaderReader::Next(int64_t most) {
+    if (ended_ || most <= 0)
+        return {};
+    PrefetchAhead();
+    const HeaderRun run = streamed_ ? NextStreamed(most) : NextMapped(most);
+    if (run.count == 0)
+        ended_ = true;
+    next_ += run.count;
+    return run;
+}
+
+int64_t TraceHeaderReader::HeaderOffset(int64_t k) const {
+    return TraceOffset(k, traceLength_, firstTrace_);
+}
+
+HeaderRun TraceHeaderReader::NextStreamed(int64_t most) {
+    if (next_ >= blockEnd_) {
+        if (lastBlock_)
+            return {};
+        const auto blockBytes = static_cast<int64_t>(buffer_.size());
+        const int64_t got = file_.ReadAt(buffer_.data(), blockBytes, HeaderOffset(next_));
+        // A header counts only when all its bytes are there.
+        const int64_t complete =
+            got < kTraceHeaderSize ? 0 : (got - kTraceHeaderSize) / traceLength_ + 1;
+        blockFirst_ = next_;
+        blockEnd_ = next_ + complete;
+        lastBlock_ = got < blockBytes;
+        if (complete == 0)
+            return {};
+    }
+    const int64_t count = std::min(most, blockEnd_ - next_);
+    return {buffer_.data() + (next_ - blockFirst_) * traceLength_, count, traceLength_};
+}
+
+HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
+    const int64_t wanted = std::min(most, kMappedRunHeaders);
+    int64_t count = 0;
+    if (mapped_) {
+        count = map_.CopyPieces(buffer_.data(), HeaderOffset(next_), traceLength_, kTraceHeaderSize,
+                                wanted);
+        // A file cut short under the map reads as zeros up to the end of its
+        // last page instead of faulting, so the size after the copy decides
+        // which of the headers were there when they were read.
+        const int64_t size = file_.Size();
+        while (count > 0 && HeaderOffset(next_ + count - 1) + kTraceHeaderSize > size)
+            --count;
+        // Past the mapped length the file has grown or been cut: from here
+        // on the file itself says where it ends.
+        if (count < wanted)
+            mapped_ = false;
+    }
+    while (count < wanted &&
+           file_.ReadAt(buffer_.data() + count * kTraceHeaderSize, kTraceHeaderSize,
+                        HeaderOffset(next_ + count)) == kTraceHeaderSize)
+        ++count;
+    return {buffer_.data(), count, kTraceHeaderSize};
+}
+
+void TraceHeaderReader::PrefetchAhead() {
+    const int64_t page = MappedFile::PageSize();
+    const int64_t at = HeaderOffset(next_);
+    if (mapped_ && at - releasedTo_ >= kPrefetchStepBytes) {
+        map_.Release(releasedTo_, at - releasedTo_);
+        releasedTo_ = at / page * page;
+    }
+    while (prefetchedTo_ < at + kPrefetchAheadBytes) {
+        const int64_t from = std::max(prefetchedTo_, at / page * page);
+        const int64_t to = from + kPrefetchStepBytes;
+        prefetchedTo_ = to;
+        if (streamed_ || !mapped_ || from >= map_.Length()) {
+            file_.AdviseWillNeed(from, to - from);
+            continue;
+        }
+        // The first and the last header that start in the step.
+        const int64_t firstOffset = HeaderOffset(0);
+        const int64_t first =
+            from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
+        const int64_t last = to <= firstOffset ? -1 : (to - 1 - firstOffset) / traceLength_;
+        // A step whose last header page is cached was read a moment ago,
+        // with the rest of the step, and is not asked for again: asking page
+        // by page costs a file in the page cache more than the map itself.
+        // A file cached only in part is then asked for a little less.
+        unsigned char resident = 0;
+        if (last < first ||
+            (map_.ResidentPages(HeaderOffset(last) / page * page, 1, &resident) && (resident & 1)))
+            continue;
+        if (reading_ != HeaderReading::kMappedSparse) {
+            file_.AdviseWillNeed(from, to - from);
+            continue;
+        }
+        for (int64_t k = first; k <= last; ++k)
+            file_.AdviseWillNeed(HeaderOffset(k), kTraceHeaderSize);
+    }
+}
+
+} // namespace segy
