@@ -168,6 +168,30 @@ void ReadExtendedLayout(const unsigned char* raw, int32_t littleEndian, BinaryRe
     }
 }
 
+// SEG-Y rev 2 made the 16-bit samples per trace unsigned, for traces longer
+// than 32767 samples. Such a count is believed when the signed readings
+// leave the file unrecognised and the file then holds a whole number of
+// traces; `fields` are the three fields least significant byte first.
+bool ReadUnsignedSamples(const unsigned char* fields, const unsigned char* raw,
+                         const ReadOnlyFile& file, int64_t fileSize, int32_t littleEndian,
+                         const SegyFileSummary& summary, BinaryReading& reading) {
+    BinaryReading unsignedReading = ReadFields(fields);
+    unsignedReading.samplesPerTrace = LoadLittle16(fields + kBinSamplesPerTraceOffset);
+    if (!IsValid(unsignedReading))
+        return false;
+    SegyFileSummary layout = summary;
+    layout.LittleEndian = littleEndian;
+    ReadExtendedTextCount(raw, file, fileSize, layout);
+    ReadTraceHeaderExtensions(raw, layout);
+    const int32_t length = StoredTraceLength(unsignedReading.samplesPerTrace,
+                                             CountingBytesPerSample(unsignedReading.formatCode),
+                                             layout.TraceHeaderExtensions);
+    if (fileSize <= layout.FirstTraceOffset || (fileSize - layout.FirstTraceOffset) % length != 0)
+        return false;
+    reading = unsignedReading;
+    return true;
+}
+
 } // namespace
 
 bool LooksLikeAsciiText(const unsigned char* text) {
@@ -223,11 +247,24 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
         ByteOrderFromConstant(rawBinary, declared)) {
         summary.LittleEndian = declared;
         reading = ReadFields(declared ? rawBinary : converted);
+        if (!IsValid(reading))
+            ReadUnsignedSamples(declared ? rawBinary : converted, rawBinary, file, fileSize,
+                                declared, summary, reading);
     } else {
         reading = ReadFields(converted);
         if (!IsValid(reading)) {
             summary.LittleEndian = 1;
             reading = ReadFields(rawBinary);
+        }
+        // The signed readings come first, so that every file they recognise
+        // reads as it always has; then the unsigned count, big endian first.
+        if (!IsValid(reading)) {
+            for (const int32_t little : {0, 1})
+                if (ReadUnsignedSamples(little ? rawBinary : converted, rawBinary, file, fileSize,
+                                        little, summary, reading)) {
+                    summary.LittleEndian = little;
+                    break;
+                }
         }
     }
     if (!IsValid(reading)) {
@@ -245,9 +282,9 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
     summary.NumSamples = reading.samplesPerTrace;
     summary.SampleInterval = intervalUs / 1000.0;
     summary.FormatCode = reading.formatCode;
-    const int32_t traceLength = StoredTraceLength(
-        reading.samplesPerTrace, CountingBytesPerSample(reading.formatCode, summary.RevisionMajor),
-        summary.TraceHeaderExtensions);
+    const int32_t traceLength =
+        StoredTraceLength(reading.samplesPerTrace, CountingBytesPerSample(reading.formatCode),
+                          summary.TraceHeaderExtensions);
     summary.NumTraces = TraceCountForSize(fileSize, traceLength, summary.FirstTraceOffset);
     return 1;
 }

@@ -11,7 +11,8 @@ struct CodeSetting {
     SampleSettings settings;
 };
 
-// The codes of SEG-Y rev 2 that earlier revisions left unassigned.
+// The codes of SEG-Y rev 2 that earlier revisions left unassigned: a file
+// that carries one can only mean rev 2's table, whatever revision it claims.
 constexpr CodeSetting kRevisionTwoCodes[] = {
     {kFormatIeeeDouble, {kDataIeeeFloat, 8}},      {kFormatInt24, {kDataFixedPoint, 3}},
     {kFormatInt64, {kDataFixedPoint, 8}},          {kFormatUInt32, {kDataUnsignedFixedPoint, 4}},
@@ -19,11 +20,10 @@ constexpr CodeSetting kRevisionTwoCodes[] = {
     {kFormatUInt24, {kDataUnsignedFixedPoint, 3}}, {kFormatUInt8, {kDataUnsignedFixedPoint, 1}},
 };
 
-SampleSettings CodeSettings(int32_t formatCode, int32_t revision) {
-    if (revision >= kFirstRevisionWithNewFormats)
-        for (const CodeSetting& entry : kRevisionTwoCodes)
-            if (entry.code == formatCode)
-                return entry.settings;
+SampleSettings CodeSettings(int32_t formatCode) {
+    for (const CodeSetting& entry : kRevisionTwoCodes)
+        if (entry.code == formatCode)
+            return entry.settings;
     switch (formatCode) {
     case kFormatIbmFloat:
         return {kDataIbmFloat, 4};
@@ -40,14 +40,14 @@ SampleSettings CodeSettings(int32_t formatCode, int32_t revision) {
 
 } // namespace
 
-SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat, int32_t revision) {
+SampleSettings DeriveSampleSettings(int32_t formatCode, int32_t ieeeFormat) {
     if (ieeeFormat)
         return {kDataIeeeFloat, 4};
-    return CodeSettings(formatCode, revision);
+    return CodeSettings(formatCode);
 }
 
-int32_t CountingBytesPerSample(int32_t formatCode, int32_t revision) {
-    return CodeSettings(formatCode, revision).BytesPerSample;
+int32_t CountingBytesPerSample(int32_t formatCode) {
+    return CodeSettings(formatCode).BytesPerSample;
 }
 
 } // namespace segy

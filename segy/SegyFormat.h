@@ -60,7 +60,7 @@ constexpr int32_t kFormatInt32 = 2;
 constexpr int32_t kFormatInt16 = 3;
 constexpr int32_t kFormatIeeeFloat = 5;
 constexpr int32_t kFormatInt8 = 8;
-// Codes added by SEG-Y rev 2; the viewer honours them in rev 2 files only.
+// Codes added by SEG-Y rev 2, unassigned before it.
 constexpr int32_t kFormatIeeeDouble = 6;
 constexpr int32_t kFormatInt24 = 7;
 constexpr int32_t kFormatInt64 = 9;

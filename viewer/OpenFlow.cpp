@@ -31,7 +31,7 @@ void SettleLayoutAndDecoding(ViewerState& state, OpenResult& result, segy::UserM
         state.NumSamples = kSubstituteNumSamples;
     }
     const segy::SampleSettings settings =
-        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat, state.RevisionMajor);
+        segy::DeriveSampleSettings(state.FormatCode, state.IeeeFormat);
     state.DataType = settings.DataType;
     state.BytesPerSample = settings.BytesPerSample;
 }

@@ -75,19 +75,22 @@ TEST_F(FileHeaderTest, CountsTracesWithTheFormatsSampleWidth) {
     ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
     EXPECT_EQ(summary.NumTraces, 12);
 
-    for (int16_t code : {1, 2, 5, 0, 16}) {
+    for (int16_t code : {1, 2, 5, 0, 4, 13}) {
         std::vector<unsigned char> four = SegyWriter(Spec(500, code)).Bytes();
         four.resize(3600 + 5 * 2240);
         WriteBytes(path, four);
         ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1) << code;
         EXPECT_EQ(summary.NumTraces, 5) << "format code " << code;
     }
-    // One-byte integers (format 8) are counted one byte per sample.
-    std::vector<unsigned char> one = SegyWriter(Spec(500, 8)).Bytes();
-    one.resize(3600 + 7 * 740);
-    WriteBytes(path, one);
-    ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
-    EXPECT_EQ(summary.NumTraces, 7);
+    // One-byte integers (format 8, and rev 2's unsigned format 16 in a file
+    // of any revision) are counted one byte per sample.
+    for (int16_t code : {8, 16}) {
+        std::vector<unsigned char> one = SegyWriter(Spec(500, code)).Bytes();
+        one.resize(3600 + 7 * 740);
+        WriteBytes(path, one);
+        ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
+        EXPECT_EQ(summary.NumTraces, 7) << "format code " << code;
+    }
 }
 
 TEST_F(FileHeaderTest, FallsBackToLittleEndian) {
@@ -229,7 +232,7 @@ TEST(SampleSettings, FollowTheFormatCodeAndTheIeeeMarker) {
     struct Case {
         int32_t code, ieee, dataType, bytes;
     } cases[] = {{1, 0, 2, 4}, {2, 0, 1, 4},  {3, 0, 1, 2}, {5, 0, 3, 4}, {8, 0, 1, 1},
-                 {0, 0, 1, 4}, {16, 0, 1, 4}, {3, 1, 3, 4}, {8, 1, 3, 4}, {1, 1, 3, 4}};
+                 {0, 0, 1, 4}, {16, 0, 4, 1}, {3, 1, 3, 4}, {8, 1, 3, 4}, {1, 1, 3, 4}};
     for (const Case& c : cases) {
         const SampleSettings s = DeriveSampleSettings(c.code, c.ieee);
         EXPECT_EQ(s.DataType, c.dataType) << "code " << c.code << " ieee " << c.ieee;

@@ -47,7 +47,7 @@ protected:
     // flow derives for the file.
     std::vector<float> LastTrace() {
         const SampleSettings settings =
-            DeriveSampleSettings(summary.FormatCode, summary.IeeeFormat, summary.RevisionMajor);
+            DeriveSampleSettings(summary.FormatCode, summary.IeeeFormat);
         const TraceSource source{path, summary.NumSamples, settings.BytesPerSample,
                                  summary.Framing()};
         const int32_t length = TraceLength(summary.NumSamples, settings.BytesPerSample);
@@ -84,34 +84,34 @@ TEST_F(Revision2Test, EveryNewFormatDecodesInEitherByteOrder) {
         {SampleEncoding::UInt24, {0xFFFFFF, 0x800000}, {16777215, 8388608}},
         {SampleEncoding::UInt8, {0xFF, 0x80}, {255, 128}},
     };
+    // The codes were unassigned before rev 2, so a file that claims rev 1
+    // (as segyio writes them) or rev 0 means them all the same.
     for (const auto& [encoding, stored, expected] : cases)
-        for (bool little : {false, true}) {
-            SCOPED_TRACE(testing::Message()
-                         << "format " << FormatCodeFor(encoding) << " little " << little);
-            SegyWriter writer(RevisionTwo(encoding, little, static_cast<int16_t>(stored.size())));
-            TraceSpec trace;
-            trace.integerSamples = stored;
-            ASSERT_EQ(Write(writer, trace), 1);
-            EXPECT_EQ(summary.LittleEndian, little ? 1 : 0);
-            EXPECT_EQ(summary.NumTraces, 2);
-            EXPECT_EQ(DeriveSampleSettings(summary.FormatCode, 0, 2).BytesPerSample,
-                      BytesFor(encoding));
-            EXPECT_EQ(LastTrace(), expected);
-        }
+        for (bool little : {false, true})
+            for (int revision : {2, 1, 0}) {
+                SCOPED_TRACE(testing::Message() << "format " << FormatCodeFor(encoding)
+                                                << " little " << little << " rev " << revision);
+                FileSpec spec = RevisionTwo(encoding, little, static_cast<int16_t>(stored.size()));
+                spec.revisionMajor = revision;
+                SegyWriter writer(spec);
+                TraceSpec trace;
+                trace.integerSamples = stored;
+                ASSERT_EQ(Write(writer, trace), 1);
+                EXPECT_EQ(summary.LittleEndian, little ? 1 : 0);
+                EXPECT_EQ(summary.NumTraces, 2);
+                EXPECT_EQ(DeriveSampleSettings(summary.FormatCode, 0).BytesPerSample,
+                          BytesFor(encoding));
+                EXPECT_EQ(LastTrace(), expected);
+            }
 }
 
-TEST_F(Revision2Test, OlderFilesReadTheNewCodesAsBefore) {
-    // A rev 1 file of code 16 is counted and decoded as 4-byte integers, as
-    // the viewer always read it; code 4 is 4-byte fixed point in every revision.
+TEST_F(Revision2Test, OlderFilesReadTheOldCodesAsBefore) {
+    // Code 4 is 4-byte fixed point in every revision; the IEEE marker
+    // still forces 4-byte IEEE floats over a rev 2 code.
     FileSpec spec = RevisionTwo(SampleEncoding::Int32, false, 10);
-    spec.formatCode = 16;
-    spec.revisionMajor = 1;
-    SegyWriter writer(spec);
-    ASSERT_EQ(Write(writer), 1);
-    EXPECT_EQ(summary.NumTraces, 2);
-    EXPECT_EQ(DeriveSampleSettings(16, 0, 2).BytesPerSample, 1);
-    EXPECT_EQ(DeriveSampleSettings(4, 0, 2).DataType, kDataFixedPoint);
-    EXPECT_EQ(DeriveSampleSettings(6, 1, 2).BytesPerSample, 4); // the IEEE marker
+    EXPECT_EQ(DeriveSampleSettings(4, 0).DataType, kDataFixedPoint);
+    EXPECT_EQ(DeriveSampleSettings(4, 0).BytesPerSample, 4);
+    EXPECT_EQ(DeriveSampleSettings(6, 1).BytesPerSample, 4);
     // Revision 0 knows no extended textual headers, whatever 3505-3506 hold.
     spec.revisionMajor = 0;
     SegyWriter rev0(spec);
@@ -228,4 +228,27 @@ TEST_F(Revision2Test, ExtendedLayoutFieldsStandInForZeros) {
     EXPECT_EQ(summary.NumSamples, 40000);
     EXPECT_EQ(summary.SampleInterval, 0.25);
     EXPECT_EQ(summary.NumTraces, 3);
+}
+
+TEST_F(Revision2Test, SampleCountsAbove32767ReadUnsignedWhereTheFileFits) {
+    // 40000 samples (9C 40) read signed is negative: the file is recognised
+    // only by the unsigned reading, and only where whole traces fill it.
+    for (bool little : {false, true}) {
+        SCOPED_TRACE(little);
+        FileSpec spec = RevisionTwo(SampleEncoding::Int16, little, 0);
+        spec.revisionMajor = 1;
+        SegyWriter writer(spec);
+        writer.SetBinary16(kBinSamplesPerTraceOffset, static_cast<int16_t>(40000));
+        ASSERT_TRUE(writer.WriteTo(path));
+        const int64_t fits = 3600 + 2 * (240 + 40000 * 2);
+        ASSERT_TRUE(Resize(path, fits));
+        summary.LittleEndian = 0;
+        ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
+        EXPECT_EQ(summary.NumSamples, 40000);
+        EXPECT_EQ(summary.NumTraces, 2);
+        EXPECT_EQ(summary.LittleEndian, little ? 1 : 0);
+        ASSERT_TRUE(Resize(path, fits + 7));
+        summary.LittleEndian = 0;
+        EXPECT_EQ(ReadSegyFileHeader(path, summary, messages), 0);
+    }
 }
