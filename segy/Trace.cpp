@@ -37,6 +37,25 @@ int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsig
     return static_cast<int32_t>(got);
 }
 
+int64_t ReadTraceSampleRun(const ReadOnlyFile& file, const TraceSource& source, int64_t index,
+                           int64_t first, int64_t count, int32_t width, unsigned char* buffer) {
+    if (index < 0 || first < 0 || count <= 0 || width <= 0)
+        return kTraceHeaderSize;
+    const int32_t extensions = source.Framing.TraceHeaderExtensions;
+    const int64_t storedSampleBytes =
+        static_cast<int64_t>(std::max(source.NumSamples, 0)) * std::max(source.BytesPerSample, 0);
+    const int64_t begin = std::min(first * width, storedSampleBytes);
+    const int64_t bytes = std::min(count * width, storedSampleBytes - begin);
+    const int64_t samplesAt =
+        TraceOffset(index, StoredTraceLength(source.NumSamples, source.BytesPerSample, extensions),
+                    source.Framing.FirstTraceOffset) +
+        int64_t{kTraceHeaderSize} * (1 + extensions);
+    unsigned char* out = buffer + kTraceHeaderSize;
+    const int64_t got = bytes > 0 ? file.ReadAt(out, bytes, samplesAt + begin) : 0;
+    std::memset(out + got, 0, static_cast<size_t>(bytes - got));
+    return kTraceHeaderSize + bytes;
+}
+
 int32_t SampleWidth(int32_t dataType, int32_t bytesPerSample) {
     if (dataType == kDataIeeeFloat && bytesPerSample == kDoubleSampleWidth)
         return kDoubleSampleWidth;

@@ -29,6 +29,18 @@ struct TraceSource {
 int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsigned char* buffer,
                   UserMessages& messages);
 
+class ReadOnlyFile;
+
+// Reads `count` samples of trace `index` from sample `first` on, each
+// `width` bytes wide, into `buffer` after its first 240 bytes (left as they
+// are), so that the buffer decodes like a whole trace whose sample 0 is
+// sample `first`. Returns the buffer bytes to decode: the 240 and the bytes
+// that lie within the trace's stored samples (NumSamples x BytesPerSample);
+// bytes there past the end of the file are zeros. The buffer holds at least
+// 240 + count x width bytes.
+int64_t ReadTraceSampleRun(const ReadOnlyFile& file, const TraceSource& source, int64_t index,
+                           int64_t first, int64_t count, int32_t width, unsigned char* buffer);
+
 // The decoding settings of the viewer.
 struct SampleDecoding {
     int32_t NumSamples = 0;

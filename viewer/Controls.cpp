@@ -8,6 +8,8 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
@@ -15,6 +17,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <climits>
 
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {}
 
@@ -51,11 +54,149 @@ SingleChoiceListBox::SingleChoiceListBox(QWidget* parent) : QListWidget(parent) 
 QItemSelectionModel::SelectionFlags
 SingleChoiceListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const {
     const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
-    // Qt lets Ctrl deselect the one selected item; here the choice can only
-    // move to another item.
-    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+    // Qt lets Ctrl deselect the one selected item, and a click on no item
+    // clear the selection; here the choice can only move to another item.
+    if (!index.isValid() ||
+        (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
         return QItemSelectionModel::NoUpdate;
     return command;
+}
+
+bool PasteSafeTextEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source && source->hasText();
+}
+
+void PasteSafeTextEdit::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || !canInsertFromMimeData(source))
+        return;
+    // Laying out a long line costs Qt time that grows with its square (a
+    // megabyte on one line takes half a minute): a paste is cut at a size
+    // that lays out at once, and the cut is heard.
+    QString text = source->text();
+    if (text.size() > kMaxPastedCharacters) {
+        text.truncate(kMaxPastedCharacters);
+        QApplication::beep();
+    }
+    insertPlainText(text);
+}
+
+LazyListBox::LazyListBox(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+}
+
+void LazyListBox::SetLines(std::unique_ptr<LineSource> source) {
+    source_ = std::move(source);
+    current_ = -1;
+    widest_ = 0;
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+int LazyListBox::count() const {
+    return source_ ? static_cast<int>(std::min<int64_t>(source_->LineCount(), INT_MAX)) : 0;
+}
+
+QString LazyListBox::ItemText(int row) const {
+    return source_ && row >= 0 && row < count() ? source_->Line(row) : QString();
+}
+
+void LazyListBox::SetCurrentRow(int row) {
+    if (count() == 0)
+        return;
+    current_ = std::clamp(row, 0, count() - 1);
+    // Keep the chosen line in view.
+    QScrollBar* bar = verticalScrollBar();
+    if (current_ < bar->value())
+        bar->setValue(current_);
+    else if (current_ >= bar->value() + VisibleLines())
+        bar->setValue(current_ - VisibleLines() + 1);
+    viewport()->update();
+}
+
+void LazyListBox::scrollToBottom() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+int LazyListBox::LineHeight() const {
+    return std::max(fontMetrics().height(), 1);
+}
+
+int LazyListBox::VisibleLines() const {
+    return std::max(viewport()->height() / LineHeight(), 1);
+}
+
+void LazyListBox::UpdateScrollBars() {
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setPageStep(VisibleLines());
+    vertical->setSingleStep(1);
+    vertical->setRange(0, std::max(count() - VisibleLines(), 0));
+    QScrollBar* horizontal = horizontalScrollBar();
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(fontMetrics().averageCharWidth());
+    horizontal->setRange(0, std::max(widest_ - viewport()->width(), 0));
+}
+
+void LazyListBox::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const int height = LineHeight();
+    const int first = verticalScrollBar()->value();
+    const int last = std::min(count(), first + VisibleLines() + 1);
+    const int left = StringGrid::kCellTextMargin - horizontalScrollBar()->value();
+    int widest = widest_;
+    for (int row = first; row < last; ++row) {
+        const QRect line(0, (row - first) * height, viewport()->width(), height);
+        const bool chosen = row == current_;
+        if (chosen)
+            painter.fillRect(line, palette().brush(QPalette::Highlight));
+        painter.setPen(palette().color(chosen ? QPalette::HighlightedText : QPalette::Text));
+        const QString text = source_->Line(row);
+        painter.drawText(line.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+        widest = std::max(widest,
+                          fontMetrics().horizontalAdvance(text) + 2 * StringGrid::kCellTextMargin);
+    }
+    if (widest != widest_) {
+        widest_ = widest;
+        QMetaObject::invokeMethod(this, &LazyListBox::UpdateScrollBars, Qt::QueuedConnection);
+    }
+}
+
+void LazyListBox::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void LazyListBox::mousePressEvent(QMouseEvent* event) {
+    const int row = verticalScrollBar()->value() + event->position().toPoint().y() / LineHeight();
+    if (row < count())
+        SetCurrentRow(row);
+}
+
+void LazyListBox::keyPressEvent(QKeyEvent* event) {
+    const int page = VisibleLines();
+    switch (event->key()) {
+    case Qt::Key_Up:
+        return SetCurrentRow(current_ - 1);
+    case Qt::Key_Down:
+        return SetCurrentRow(current_ + 1);
+    case Qt::Key_PageUp:
+        return SetCurrentRow(current_ - page);
+    case Qt::Key_PageDown:
+        return SetCurrentRow(current_ + page);
+    case Qt::Key_Home:
+        return SetCurrentRow(0);
+    case Qt::Key_End:
+        return SetCurrentRow(count() - 1);
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void LazyListBox::scrollContentsBy(int, int) {
+    viewport()->update();
 }
 
 UpDown::UpDown(QWidget* parent)

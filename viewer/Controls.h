@@ -4,15 +4,20 @@
 // a radio group with an item index, and an edit that reports losing focus.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QGroupBox>
 #include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPair>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStringList>
 #include <QTableWidget>
 #include <QWidget>
+
+#include <cstdint>
+#include <memory>
 
 class QButtonGroup;
 class QPainter;
@@ -59,8 +64,8 @@ protected:
 };
 
 // A list box with one selected item that the user can move but never
-// remove: Ctrl+click or Ctrl+Space on the selected item leaves it selected.
-// Code may still clear the selection.
+// remove: Ctrl+click or Ctrl+Space on the selected item, or a click below
+// the last item, leaves it selected. Code may still clear the selection.
 class SingleChoiceListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -69,6 +74,68 @@ public:
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+};
+
+// A plain text memo that survives every paste and drop. Qt 6.4's own insert
+// crashes on the X selection when nothing is selected (a middle click, the
+// habit of every Linux user) and on an empty clipboard; here only plain
+// text is ever inserted, read from a source that holds some.
+class PasteSafeTextEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit PasteSafeTextEdit(QWidget* parent = nullptr) : QPlainTextEdit(parent) {}
+
+    // The most one paste or drop inserts; the rest is left out.
+    static constexpr qsizetype kMaxPastedCharacters = 65536;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+};
+
+// The lines of a list that makes each line when it is shown: a list of
+// millions of lines costs only the lines on screen.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    virtual int64_t LineCount() const = 0;
+    virtual QString Line(int64_t index) const = 0;
+};
+
+// A read-only list box over a LineSource that paints the lines in view and
+// nothing else, so its memory does not grow with the number of lines (a
+// Qt item view keeps a position per row). A click or the keys choose the
+// current line; the vertical bar counts lines, up to INT_MAX of them.
+class LazyListBox : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit LazyListBox(QWidget* parent = nullptr);
+
+    // Shows `source`'s lines (none for null), in place of the ones shown,
+    // from the top.
+    void SetLines(std::unique_ptr<LineSource> source);
+    int count() const;
+    QString ItemText(int row) const;
+    // The chosen line, -1 for none.
+    int CurrentRow() const { return current_; }
+    void SetCurrentRow(int row);
+    void scrollToBottom();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    int LineHeight() const;
+    int VisibleLines() const;
+    void UpdateScrollBars();
+
+    std::unique_ptr<LineSource> source_;
+    int current_ = -1;
+    int widest_ = 0; // the widest line painted so far, for the sideways bar
 };
 
 // Two arrows that step a position between limits and write it into the

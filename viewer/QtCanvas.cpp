@@ -79,8 +79,12 @@ void QtCanvas::LineTo(int x, int y) {
     if (steps > 0) {
         // The end point is left out, as the plot's ticks and timing lines
         // expect: a line to (W, y) ends on the last column of the canvas.
-        const QPoint last(current_.x() + delta.x() * (steps - 1) / steps,
-                          current_.y() + delta.y() * (steps - 1) / steps);
+        // In 64 bits: a line across a canvas wider than 46340 pixels has a
+        // product beyond 32 bits.
+        const auto back = [steps](int from, int d) {
+            return static_cast<int>(from + int64_t{d} * (steps - 1) / steps);
+        };
+        const QPoint last(back(current_.x(), delta.x()), back(current_.y(), delta.y()));
         painter_.drawLine(current_, last);
     }
     current_ = end;

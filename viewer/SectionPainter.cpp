@@ -40,8 +40,19 @@ bool HeaderLabel(const ViewerState& state, const unsigned char* header, int32_t 
     return true;
 }
 
+// Draws `text` centred on x, moved inward where it would reach past either
+// edge of a plot `width` wide, and not at all where it is wider than the
+// plot: a label cut at the edge reads as another number.
+void DrawWholeLabel(Canvas& canvas, int32_t x, int y, int width, const std::string& text) {
+    const int textWidth = canvas.TextWidth(text);
+    if (textWidth > width)
+        return;
+    const int left = std::clamp(x - textWidth / 2, 0, width - textWidth);
+    canvas.TextOut(left, y, text);
+}
+
 void DrawTraceLabels(const ViewerState& state, Canvas& canvas, const unsigned char* header,
-                     int32_t x, int64_t traceNumber) {
+                     int32_t x, int64_t traceNumber, int width) {
     std::string upper;
     HeaderLabel(state, header, state.UpperLabelRow, upper);
     std::string lower;
@@ -51,10 +62,10 @@ void DrawTraceLabels(const ViewerState& state, Canvas& canvas, const unsigned ch
     const int tickBottom = kPlotTopMargin;
     const int tickTop = kPlotTopMargin - kLabelTickLength;
     canvas.SetBrushStyle(BrushStyle::Clear);
-    canvas.TextOut(x - canvas.TextWidth(upper) / 2, 0, upper);
+    DrawWholeLabel(canvas, x, 0, width, upper);
     canvas.MoveTo(x, tickBottom);
     canvas.LineTo(x, tickTop);
-    canvas.TextOut(x - canvas.TextWidth(lower) / 2, tickTop - canvas.TextHeight(lower), lower);
+    DrawWholeLabel(canvas, x, tickTop - canvas.TextHeight(lower), width, lower);
     canvas.SetBrushStyle(BrushStyle::Solid);
 }
 
@@ -67,6 +78,9 @@ void DrawTimingLines(const ViewerState& state, Canvas& canvas, int width, int he
     canvas.SetBrushStyle(BrushStyle::Clear);
     const int hh = canvas.TextHeight("0");
     const int ww = canvas.TextWidth("0.0") + kTimingLabelGap;
+    // "0.0" ends the gap left of the margin where the font leaves room for
+    // it; a wider font would push its first digit off the canvas.
+    const int labelLeft = std::max(kPlotLeftMargin - ww, 0);
     canvas.SetTextAlign(0);
 
     const double recordMs = state.NumSamples * state.SampleInterval;
@@ -81,7 +95,7 @@ void DrawTimingLines(const ViewerState& state, Canvas& canvas, int width, int he
         if (t % kTimingLineMs == 0) {
             char label[32];
             std::snprintf(label, sizeof label, "%01.1f", static_cast<double>(t) * 0.001);
-            canvas.TextOut(kPlotLeftMargin - ww, y - hh / 2, label);
+            canvas.TextOut(labelLeft, y - hh / 2, label);
             canvas.SetPenStyle(PenStyle::Dot);
             canvas.MoveTo(kPlotLeftMargin, y);
             canvas.LineTo(width, y);
@@ -127,12 +141,13 @@ double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen) {
     return (height - kPlotTopMargin) * sampleInterval / msPerScreen;
 }
 
-int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen) {
+int32_t LastFirstTrace(int32_t numTraces, int32_t tracesPerScreen) {
     const int64_t last = static_cast<int64_t>(numTraces) - tracesPerScreen;
-    int64_t first = position;
-    if (first > last)
-        first = last;
-    return static_cast<int32_t>(std::max<int64_t>(first, 0));
+    return static_cast<int32_t>(std::clamp<int64_t>(last, 0, kInt32Max));
+}
+
+int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen) {
+    return std::clamp(position, 0, LastFirstTrace(numTraces, tracesPerScreen));
 }
 
 int32_t WindowStartMs(int32_t position, int32_t recordLengthMs) {
@@ -190,7 +205,7 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
                   firstSample);
         const int64_t traceNumber = static_cast<int64_t>(firstTrace) + i + 1;
         if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
-            DrawTraceLabels(state, canvas, trace.data(), x, traceNumber);
+            DrawTraceLabels(state, canvas, trace.data(), x, traceNumber, in.width);
     }
     DrawTimingLines(state, canvas, in.width, in.height, startMs, pixelsPerSample);
     return out;

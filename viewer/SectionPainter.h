@@ -70,6 +70,8 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
 // The window's geometry for a paint box of width × height.
 double TraceSpacing(int width, int32_t tracesPerScreen);
 double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen);
+// The first trace of the last whole window: the highest first trace.
+int32_t LastFirstTrace(int32_t numTraces, int32_t tracesPerScreen);
 // The first trace of the window for a horizontal bar position.
 int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen);
 // The window's start time for a vertical bar position: a multiple of 100 ms.

@@ -134,6 +134,7 @@ private:
     void OpenStartFile(const QString& argument, const QString& startFolder);
 
     void RepaintPlot();
+    void SetTraceScrollRange();
     // Applies one scroll event to `bar` through `decide`.
     template <typename Decide> void ScrollBarEvent(QScrollBar* bar, int action, Decide decide);
     // The scan mode the Header page's choices ask for: all traces when Auto

@@ -180,9 +180,7 @@ void TVantrel::SegyFileLBChange() {
 
     ScanHdrsBtn->setEnabled(true);
     State.FileLoaded = 1;
-    // A Qt bar's page step is its large change; the scroll handlers keep
-    // the position within the last whole window.
-    HScrollBar->setMaximum(State.NumTraces);
+    SetTraceScrollRange();
     VScrollBar->setMaximum(RecordLengthMs(State.NumSamples, State.SampleInterval));
     RepaintPlot();
 
@@ -220,6 +218,8 @@ void TVantrel::DataBytesCBChange() {
     State.NumTraces =
         segy::CountSegyTraces(path, State.NumSamples, State.BytesPerSample, *this, State.Framing());
     TracesED->setText(QString::number(State.NumTraces));
+    // Every recounted trace stays within the bar's reach.
+    SetTraceScrollRange();
     RepaintPlot();
 }
 

@@ -100,8 +100,16 @@ void TVantrel::VScrollBarChange() {
         RepaintPlot();
 }
 
+void TVantrel::SetTraceScrollRange() {
+    // The bar reaches exactly the first traces the plot can show, up to the
+    // last whole window, so its thumb's track spans them all. A Qt bar's
+    // page step is its large change, not the window.
+    HScrollBar->setMaximum(LastFirstTrace(State.NumTraces, State.TracesPerScreen));
+}
+
 void TVantrel::ZoomBtnClick() {
     const ZoomSettings zoom = ::ZoomBtnClick(State, ZoomBtn->isChecked());
+    SetTraceScrollRange();
     HScrollBar->setPageStep(zoom.hLargeChange);
     VScrollBar->setPageStep(zoom.vLargeChange);
     RepaintPlot();

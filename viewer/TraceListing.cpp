@@ -2,6 +2,7 @@
 
 #include "segy/ByteOrder.h"
 #include "segy/DecimalText.h"
+#include "segy/PosixFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -54,32 +55,93 @@ std::string FormatWideSampleLine(int32_t sampleNumber, segy::WideSampleKind kind
     return line;
 }
 
-std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t index,
-                                          segy::UserMessages& messages) {
-    std::vector<std::string> lines;
+TraceSampleLines::TraceSampleLines(const ViewerState& state, int64_t index,
+                                   segy::UserMessages& messages)
+    : source_(state.TraceFile()), decoding_(state.Decoding()),
+      wide_(segy::WideSampleKindOf(state.DataType, state.BytesPerSample)),
+      width_(segy::SampleWidth(state.DataType, state.BytesPerSample)), index_(index) {
+    // Before a file is open there is nothing to list, and there is no trace
+    // before the first.
+    if (state.NumSamples <= 0)
+        return;
     if (index < 0) {
         messages.Beep();
-        return lines;
+        return;
     }
-    // Past the last index a trace can have: nothing there to list.
-    if (index > std::numeric_limits<int32_t>::max() || state.NumSamples <= 0)
-        return lines;
-    const int32_t traceLength = segy::TraceLength(state.NumSamples, state.BytesPerSample);
-    std::vector<unsigned char> buffer(static_cast<size_t>(traceLength), 0);
-    std::vector<float> samples(static_cast<size_t>(state.NumSamples), 0.0f);
-    segy::ReadTrace(state.TraceFile(), static_cast<int32_t>(index), traceLength, buffer.data(),
-                    messages);
-    lines.reserve(samples.size());
-    const segy::WideSampleKind wide = segy::WideSampleKindOf(state.DataType, state.BytesPerSample);
-    if (wide != segy::WideSampleKind::None) {
-        for (int32_t i = 0; i < state.NumSamples; ++i)
-            lines.push_back(FormatWideSampleLine(
-                i, wide, segy::WideSampleBits(buffer.data(), traceLength, i, state.LittleEndian)));
-        return lines;
+    segy::ReadOnlyFile file;
+    readable_ = file.Open(source_.path);
+    if (!readable_)
+        messages.ShowMessage(segy::kCannotOpenTraceMessage);
+    if (!TraceIsInFile(state, index, readable_ ? file.Size() : -1)) {
+        messages.Beep();
+        return;
     }
-    segy::DecodeTraceSamples(buffer.data(), traceLength, state.Decoding(), samples.data());
-    for (int32_t i = 0; i < state.NumSamples; ++i)
-        lines.push_back(FormatSampleLine(i, samples[static_cast<size_t>(i)]));
+    count_ = state.NumSamples;
+}
+
+bool TraceIsInFile(const ViewerState& state, int64_t index, int64_t fileSize) {
+    if (index < 0)
+        return false;
+    if (index < state.NumTraces)
+        return true;
+    const int32_t length = segy::StoredTraceLength(state.NumSamples, state.BytesPerSample,
+                                                   state.TraceHeaderExtensions);
+    return segy::TraceOffset(index, length, state.FirstTraceOffset) < fileSize;
+}
+
+const TraceSampleLines::Block& TraceSampleLines::BlockOf(int64_t sample) const {
+    const int64_t first = sample / kBlockSamples * kBlockSamples;
+    for (auto it = blocks_.begin(); it != blocks_.end(); ++it)
+        if (it->first == first) {
+            std::rotate(it, it + 1, blocks_.end());
+            return blocks_.back();
+        }
+    if (blocks_.size() == kBlocksKept)
+        blocks_.erase(blocks_.begin());
+    Block& block = blocks_.emplace_back();
+    block.first = first;
+    const int64_t count = std::min(kBlockSamples, count_ - first);
+    // A block of zeros unless the samples can be read: the listing of a file
+    // that cannot be opened, or of a sample width no decoding knows.
+    std::vector<unsigned char> bytes(
+        static_cast<size_t>(segy::kTraceHeaderSize + count * std::max(width_, 1)), 0);
+    int64_t filled = segy::kTraceHeaderSize;
+    segy::ReadOnlyFile file;
+    if (readable_ && width_ > 0 && file.Open(source_.path))
+        filled =
+            segy::ReadTraceSampleRun(file, source_, index_, first, count, width_, bytes.data());
+    if (wide_ != segy::WideSampleKind::None) {
+        block.wideBits.resize(static_cast<size_t>(count));
+        for (int64_t i = 0; i < count; ++i)
+            block.wideBits[static_cast<size_t>(i)] =
+                segy::WideSampleBits(bytes.data(), filled, i, decoding_.LittleEndian);
+        return block;
+    }
+    block.samples.resize(static_cast<size_t>(count));
+    segy::SampleDecoding run = decoding_;
+    run.NumSamples = static_cast<int32_t>(count);
+    segy::DecodeTraceSamples(bytes.data(), filled, run, block.samples.data());
+    return block;
+}
+
+std::string TraceSampleLines::Line(int64_t sample) const {
+    if (sample < 0 || sample >= count_)
+        return {};
+    const Block& block = BlockOf(sample);
+    const auto at = static_cast<size_t>(sample - block.first);
+    const auto number = static_cast<int32_t>(sample);
+    if (wide_ != segy::WideSampleKind::None)
+        return FormatWideSampleLine(number, wide_, block.wideBits[at]);
+    return FormatSampleLine(number, block.samples[at]);
+}
+
+std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t index,
+                                          segy::UserMessages& messages) {
+    const TraceSampleLines listing(state, index, messages);
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(listing.Count()));
+    for (int64_t i = 0; i < listing.Count(); ++i)
+        lines.push_back(listing.Line(i));
     return lines;
 }
 
@@ -93,13 +155,8 @@ int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPositio
     return static_cast<int64_t>(TraceSelectionNumber(selectionText)) + scrollPosition;
 }
 
-QStringList TraceListingLines(const ViewerState& state, const QString& selectionText,
-                              int32_t scrollPosition, segy::UserMessages& messages) {
-    const std::vector<std::string> lines = ListTraceSamples(
-        state, ListedTraceIndex(selectionText.toStdString(), scrollPosition), messages);
-    QStringList listing;
-    listing.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines)
-        listing.append(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
-    return listing;
+TraceSampleLines TraceListingLines(const ViewerState& state, const QString& selectionText,
+                                   int32_t scrollPosition, segy::UserMessages& messages) {
+    return TraceSampleLines(state, ListedTraceIndex(selectionText.toStdString(), scrollPosition),
+                            messages);
 }

@@ -169,8 +169,10 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
     for (int32_t i = 0; i < positions; ++i) {
         // The product of two floats is exact in double precision, so it
         // equals the extended-precision product the offsets are defined by.
+        // A sample that is not finite has no offset: it is drawn on the
+        // zero line, so one broken value cannot black out the plot.
         const double v = traceSamples[i];
-        const int32_t h = TruncToPixel(v * scale, kMaxSampleOffset);
+        const int32_t h = std::isfinite(v) ? TruncToPixel(v * scale, kMaxSampleOffset) : 0;
         const int32_t y = TruncToPixel(topY + i * pixelsPerSample);
         const int32_t x = ClampToCoordinate(static_cast<int64_t>(traceX) + h);
         wigglePoints[used++] = {x, y};

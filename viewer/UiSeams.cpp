@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 QString FileFilter(const QString& caption, const QString& patterns) {
     // The dialog hides the last parenthesised part of each filter and
@@ -13,7 +14,26 @@ QString FileFilter(const QString& caption, const QString& patterns) {
     return caption + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
+QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const {
+    if (info.isRoot())
+        return QFileIconProvider::icon(Drive);
+    return QFileIconProvider::icon(info.isDir() ? Folder : File);
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo& info) const {
+    // Qt's provider names folders and other entries that are no regular
+    // file without reading them; a regular file is named by its extension.
+    if (!info.isFile())
+        return QFileIconProvider::type(info);
+    static const QMimeDatabase database;
+    const QMimeType mime = database.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
 void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+    // One provider for every dialog: a dialog keeps using it while it exists.
+    static NameOnlyIconProvider nameOnlyIcons;
+    dialog.setIconProvider(&nameOnlyIcons);
     dialog.setWindowTitle(request.title);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(request.filters);

@@ -4,6 +4,7 @@
 // calls instead, so no modal window ever waits for a person.
 #pragma once
 
+#include <QFileIconProvider>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -35,6 +36,17 @@ struct FileDialogRequest {
 // `patterns` (blank-separated): "All Files (*.*)" may then match every name,
 // those without a dot included.
 QString FileFilter(const QString& caption, const QString& patterns);
+
+// Icons and type names for the file dialogs from each entry's name and kind
+// alone. Qt's own provider reads a file's first bytes to guess its type,
+// on the window's thread for a path typed into the name field, and a read
+// of a device-like entry (such as /proc/kmsg) never returns.
+class NameOnlyIconProvider final : public QFileIconProvider {
+public:
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override;
+    QString type(const QFileInfo& info) const override;
+};
 
 // Sets up a file dialog as `request` describes.
 void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);

@@ -29,7 +29,15 @@ int RunList(const QStringList& arguments) {
     exitCode = OpenWithFormatOptions(parser, QStringLiteral("list"), *state, messages);
     if (exitCode != kExitOk)
         return exitCode;
-    for (const std::string& line : ListTraceSamples(*state, trace, messages))
-        std::printf("%s\n", line.c_str());
+    // Line by line, so that a trace of millions of samples streams out in
+    // the memory of a few blocks.
+    const TraceSampleLines listing(*state, trace, messages);
+    if (listing.Count() == 0 && state->NumSamples > 0) {
+        std::fprintf(stderr, "vantrel-cli list: %s holds no trace %d (it has %d)\n",
+                     state->CurrentFile.c_str(), trace, state->NumTraces);
+        return kExitFileProblem;
+    }
+    for (int64_t i = 0; i < listing.Count(); ++i)
+        std::printf("%s\n", listing.Line(i).c_str());
     return kExitOk;
 }

@@ -126,11 +126,12 @@ private slots:
                          QStringLiteral("1")})
                      .out,
                  QByteArray("0 : -1.00000000\n1 : -2.00000000\n"));
-        // A trace past the end lists zeros; a negative one is a usage error.
-        QCOMPARE(
-            RunCli({QStringLiteral("list"), path, QStringLiteral("--trace"), QStringLiteral("5")})
-                .out,
-            QByteArray("0 : 0.00000000\n1 : 0.00000000\n"));
+        // A trace past the end lists nothing and fails; a negative one is a
+        // usage error.
+        const CliRun past =
+            RunCli({QStringLiteral("list"), path, QStringLiteral("--trace"), QStringLiteral("5")});
+        QCOMPARE(past.out, QByteArray());
+        QCOMPARE(past.exitCode, 1);
         QCOMPARE(
             RunCli({QStringLiteral("list"), path, QStringLiteral("--trace"), QStringLiteral("-1")})
                 .exitCode,

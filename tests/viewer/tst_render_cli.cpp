@@ -154,6 +154,13 @@ private slots:
                                  QStringLiteral("99999x99999")});
         QCOMPARE(huge.exitCode, 1);
         QVERIFY2(huge.errors.contains("cannot allocate a 99999x99999 image"), huge.errors);
+        // Wider than 46340 pixels, the timing lines' arithmetic passes 32
+        // bits (the sanitizer run catches any overflow).
+        const Run wide = RunCli({QStringLiteral("render"), file, QStringLiteral("--output"),
+                                 dir.filePath(QStringLiteral("w.png")), QStringLiteral("--size"),
+                                 QStringLiteral("46362x40")});
+        QCOMPARE(wide.exitCode, 0);
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("w.png"))).width(), 46362);
         QCOMPARE(RunCli({QStringLiteral("render"), dir.filePath(QStringLiteral("none.sgy")),
                          QStringLiteral("--output"), dir.filePath(QStringLiteral("y.png"))})
                      .exitCode,

@@ -235,22 +235,33 @@ private slots:
     void brokenSamplesStayInsideThePlot() {
         const float inf = std::numeric_limits<float>::infinity();
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        // The maximum comes from the ordinary samples only (10); the rest are
-        // held at the largest offset or, for NaN, drawn on the zero line.
+        // The maximum comes from the ordinary samples only (10); samples that
+        // are not finite are drawn on the zero line, huge finite ones held at
+        // the largest offset.
         const Drawn drawn = Draw({10, nan, inf, -inf, 3e9f, -3e38f, 2147483648.0f, 10}, Layout{});
         QCOMPARE(drawn.kinds, kFilledTrace);
         const int32_t far = kMaxSampleOffset;
         QCOMPARE(drawn.wiggle, (Points{{100, 30},
                                        {120, 30},
                                        {100, 34},
-                                       {100 + far, 38},
-                                       {100 - far, 42},
+                                       {100, 38},
+                                       {100, 42},
                                        {100 + far, 46},
                                        {100 - far, 50},
                                        {100 + far, 54},
                                        {120, 58}}));
         for (const CanvasPoint& point : drawn.polygons)
             QVERIFY(std::abs(point.x) <= 100 + far && std::abs(point.y) <= 100);
+    }
+
+    void runsOfInfinitiesDrawAsSilence() {
+        // A run of +inf once filled a band to the plot's right edge, and -inf
+        // drew out through the time labels: both draw as the zero line.
+        const float inf = std::numeric_limits<float>::infinity();
+        const Drawn broken = Draw({10, inf, inf, inf, -5, -inf, -inf, 10}, Layout{});
+        const Drawn silent = Draw({10, 0, 0, 0, -5, 0, 0, 10}, Layout{});
+        QCOMPARE(broken.wiggle, silent.wiggle);
+        QCOMPARE(broken.polygons, silent.polygons);
     }
 
     void onlyBrokenSamplesMakeAZeroTrace() {

@@ -3,6 +3,7 @@
 #include "segy/Trace.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
+#include "tests/support/TestFiles.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/SectionPainter.h"
 #include "viewer/SectionScrolling.h"
@@ -24,8 +25,9 @@ namespace {
 // 531 for one window of time.
 constexpr int kWidth = 584;
 constexpr int kHeight = 561;
-// Where the recording canvas's timing labels start: 20 - (3 x 7 + 5).
-constexpr int kTimingLabelX = -6;
+// Where the recording canvas's timing labels start: 20 - (3 x 7 + 5) is
+// left of the canvas, so at its edge, never cut.
+constexpr int kTimingLabelX = 0;
 constexpr int kLowerLabelY = 27 - kRecordedTextHeight;
 
 class RecordedMessages final : public segy::UserMessages {
@@ -192,6 +194,38 @@ private slots:
         QCOMPARE(moves.front().y, 30);
         QCOMPARE(lines.front().x, 20);
         QCOMPARE(lines.front().y, 27);
+    }
+
+    void labelsStayWholeAtBothEdges() {
+        // A label cut at the plot's edge reads as another number ("1000000"
+        // as "10000"): every label lies whole inside the plot, an edge label
+        // moved inward, in both zooms, at the first and the last window.
+        QTemporaryDir dir;
+        for (const int traces : {100, 200, 1000000}) {
+            const std::string path = WriteSection(dir, {1, 1, 2000});
+            QVERIFY(segytest::Resize(path, 3600 + int64_t{traces} * 244));
+            auto state = Opened(path);
+            QCOMPARE(state->NumTraces, traces);
+            state->UpperLabelRow = 1; // the 1-based trace number of the first trace
+            for (const bool zoomedOut : {false, true}) {
+                ZoomBtnClick(*state, zoomedOut);
+                for (const int position : {0, traces}) {
+                    const auto paint = PaintOnce(*state, BarsFor(*state, position));
+                    int labels = 0;
+                    for (const CanvasCall& call : paint->canvas.Of(CallKind::TextOut)) {
+                        if (!IsLowerLabel(call) && !IsUpperLabel(call))
+                            continue;
+                        ++labels;
+                        const int width = kRecordedCharWidth * static_cast<int>(call.text.size());
+                        QVERIFY2(call.x >= 0 && call.x + width <= kWidth, call.text.c_str());
+                    }
+                    QVERIFY(labels > 0);
+                    const auto last = TextsAt(paint->canvas, IsLowerLabel).back();
+                    if (position == traces)
+                        QCOMPARE(last, std::to_string(traces));
+                }
+            }
+        }
     }
 
     void headerWordLabels() {
