@@ -47,6 +47,8 @@ void ClearNumbers(SegyFileSummary& summary) {
     summary.ExtendedTextHeaders = 0;
     summary.FirstTraceOffset = kFileHeaderSize;
     summary.TraceHeaderExtensions = 0;
+    summary.TrailerStanzas = 0;
+    summary.TracesInHeader = 0;
 }
 
 // The revision is two single bytes, major and minor, which rev 1 files fill
@@ -120,10 +122,20 @@ int32_t CountVariableTextStanzas(const ReadOnlyFile& file) {
     return -1;
 }
 
-// Extended textual headers (rev 1 and later) and where trace 0 begins.
+bool FitsWholeTraces(int64_t fileSize, int64_t firstTrace, int64_t trailerBytes,
+                     int32_t traceLength) {
+    const int64_t dataBytes = fileSize - trailerBytes - firstTrace;
+    return traceLength > 0 && dataBytes > 0 && dataBytes % traceLength == 0;
+}
+
+// Extended textual headers and where trace 0 begins. Rev 1 and later count
+// them at 3505-3506. Rev 0 knew no such field, so its bytes there may be
+// anything a writer left: a count is believed in a rev 0 file only where
+// the file holds a whole number of traces with it and does not without it.
 void ReadExtendedTextCount(const unsigned char* raw, const ReadOnlyFile& file, int64_t fileSize,
-                           SegyFileSummary& summary) {
-    if (summary.RevisionMajor < 1)
+                           int32_t traceLength, SegyFileSummary& summary) {
+    const bool revisionZero = summary.RevisionMajor < 1;
+    if (revisionZero && FitsWholeTraces(fileSize, kFileHeaderSize, 0, traceLength))
         return;
     int32_t count =
         static_cast<int16_t>(Load16(raw + kBinExtendedTextCountOffset, summary.LittleEndian));
@@ -131,22 +143,72 @@ void ReadExtendedTextCount(const unsigned char* raw, const ReadOnlyFile& file, i
         count = CountVariableTextStanzas(file);
     else if (count < 0)
         count = 0;
+    if (revisionZero &&
+        !(count > 0 && FitsWholeTraces(fileSize, kFileHeaderSize + int64_t{count} * kTextHeaderSize,
+                                       0, traceLength)))
+        return;
     summary.ExtendedTextHeaders = count;
     summary.FirstTraceOffset =
         count >= 0 ? kFileHeaderSize + int64_t{count} * kTextHeaderSize : fileSize;
 }
 
-// The additional 240-byte trace headers of rev 2: a 4-byte field in rev 2.0,
-// narrowed to 2 bytes at the same place from rev 2.1 on.
-void ReadTraceHeaderExtensions(const unsigned char* raw, SegyFileSummary& summary) {
+// Rev 2 may place trace 0 outright; an offset inside the file header or
+// past the file's end is not believed.
+void ReadFirstTraceOffset(const unsigned char* raw, int64_t fileSize, SegyFileSummary& summary) {
+    const auto offset =
+        static_cast<int64_t>(Load64(raw + kBinFirstTraceOffsetOffset, summary.LittleEndian));
+    if (offset >= kFileHeaderSize && offset <= fileSize)
+        summary.FirstTraceOffset = offset;
+}
+
+// Rev 2's data trailer stanzas follow the last trace; a count the file
+// cannot hold after trace 0 is not believed.
+void ReadTrailerStanzas(const unsigned char* raw, int64_t fileSize, SegyFileSummary& summary) {
+    const auto count =
+        static_cast<int32_t>(Load32(raw + kBinTrailerStanzasOffset, summary.LittleEndian));
+    if (count == kExtendedTextVariable)
+        summary.TrailerStanzas = count;
+    else if (count > 0 && int64_t{count} * kTextHeaderSize <= fileSize - summary.FirstTraceOffset)
+        summary.TrailerStanzas = count;
+}
+
+// The additional 240-byte trace headers of rev 2: 16 bits at 3507, as rev
+// 2.1 and segyio read them, also in rev 2.0 files, whose 32-bit field there
+// writers fill as often as not with the 16-bit count's bytes (00 01 00 00).
+// The 32-bit reading wins only where it fits the file and the 16-bit one
+// does not.
+void ReadTraceHeaderExtensions(const unsigned char* raw, int64_t fileSize, int32_t samples,
+                               int32_t bytesPerSample, SegyFileSummary& summary) {
+    const unsigned char* field = raw + kBinTraceExtensionsOffset;
+    auto believed = [](int64_t count) { return count > 0 && count <= kMaxTraceHeaderExtensions; };
+    const int64_t narrow = static_cast<int16_t>(Load16(field, summary.LittleEndian));
+    const int64_t wide = static_cast<int32_t>(Load32(field, summary.LittleEndian));
+    const int32_t chosen = believed(narrow) ? static_cast<int32_t>(narrow) : 0;
+    auto fits = [&](int32_t extensions) {
+        return FitsWholeTraces(fileSize, summary.FirstTraceOffset, summary.Framing().TrailerBytes,
+                               StoredTraceLength(samples, bytesPerSample, extensions));
+    };
+    summary.TraceHeaderExtensions =
+        believed(wide) && fits(static_cast<int32_t>(wide)) && !fits(chosen)
+            ? static_cast<int32_t>(wide)
+            : chosen;
+}
+
+// Where the traces lie: after the extended textual headers or at rev 2's
+// own offset, with rev 2's additional trace headers and data trailer.
+void ReadTraceLayout(const unsigned char* raw, const ReadOnlyFile& file, int64_t fileSize,
+                     int32_t samples, int32_t formatCode, SegyFileSummary& summary) {
+    const int32_t bytesPerSample = CountingBytesPerSample(formatCode);
+    ReadExtendedTextCount(raw, file, fileSize, StoredTraceLength(samples, bytesPerSample, 0),
+                          summary);
     if (summary.RevisionMajor < kFirstRevisionWithNewFormats)
         return;
-    const unsigned char* field = raw + kBinTraceExtensionsOffset;
-    const int64_t count = summary.RevisionMajor == 2 && summary.RevisionMinor == 0
-                              ? int64_t{static_cast<int32_t>(Load32(field, summary.LittleEndian))}
-                              : int64_t{static_cast<int16_t>(Load16(field, summary.LittleEndian))};
-    if (count > 0 && count <= kMaxTraceHeaderExtensions)
-        summary.TraceHeaderExtensions = static_cast<int32_t>(count);
+    ReadFirstTraceOffset(raw, fileSize, summary);
+    ReadTrailerStanzas(raw, fileSize, summary);
+    ReadTraceHeaderExtensions(raw, fileSize, samples, bytesPerSample, summary);
+    const auto traces =
+        static_cast<int64_t>(Load64(raw + kBinTracesInFileOffset, summary.LittleEndian));
+    summary.TracesInHeader = std::max<int64_t>(traces, 0);
 }
 
 // Rev 2 keeps samples per trace and the sample interval in wider fields as
@@ -181,12 +243,12 @@ bool ReadUnsignedSamples(const unsigned char* fields, const unsigned char* raw,
         return false;
     SegyFileSummary layout = summary;
     layout.LittleEndian = littleEndian;
-    ReadExtendedTextCount(raw, file, fileSize, layout);
-    ReadTraceHeaderExtensions(raw, layout);
+    ReadTraceLayout(raw, file, fileSize, unsignedReading.samplesPerTrace,
+                    unsignedReading.formatCode, layout);
     const int32_t length = StoredTraceLength(unsignedReading.samplesPerTrace,
                                              CountingBytesPerSample(unsignedReading.formatCode),
                                              layout.TraceHeaderExtensions);
-    if (fileSize <= layout.FirstTraceOffset || (fileSize - layout.FirstTraceOffset) % length != 0)
+    if (!FitsWholeTraces(fileSize, layout.FirstTraceOffset, layout.Framing().TrailerBytes, length))
         return false;
     reading = unsignedReading;
     return true;
@@ -205,6 +267,11 @@ int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, int64_t firstTr
         return 0;
     const int64_t count = (fileSize - firstTraceOffset) / traceLength;
     return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+}
+
+int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing) {
+    return TraceCountForSize(fileSize - framing.TrailerBytes, traceLength,
+                             framing.FirstTraceOffset);
 }
 
 int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
@@ -276,8 +343,8 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
     double intervalUs = reading.sampleInterval;
     if (summary.RevisionMajor >= kFirstRevisionWithNewFormats)
         ReadExtendedLayout(rawBinary, summary.LittleEndian, reading, intervalUs);
-    ReadExtendedTextCount(rawBinary, file, fileSize, summary);
-    ReadTraceHeaderExtensions(rawBinary, summary);
+    ReadTraceLayout(rawBinary, file, fileSize, reading.samplesPerTrace, reading.formatCode,
+                    summary);
 
     summary.NumSamples = reading.samplesPerTrace;
     summary.SampleInterval = intervalUs / 1000.0;
@@ -285,7 +352,7 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
     const int32_t traceLength =
         StoredTraceLength(reading.samplesPerTrace, CountingBytesPerSample(reading.formatCode),
                           summary.TraceHeaderExtensions);
-    summary.NumTraces = TraceCountForSize(fileSize, traceLength, summary.FirstTraceOffset);
+    summary.NumTraces = TraceCountForSize(fileSize, traceLength, summary.Framing());
     return 1;
 }
 
@@ -302,7 +369,7 @@ int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t byt
     }
     return TraceCountForSize(
         fileSize, StoredTraceLength(numSamples, bytesPerSample, framing.TraceHeaderExtensions),
-        framing.FirstTraceOffset);
+        framing);
 }
 
 std::vector<std::string> ReadExtendedTextHeaders(const std::string& path,

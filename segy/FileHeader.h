@@ -30,8 +30,16 @@ struct SegyFileSummary {
     int32_t ExtendedTextHeaders = 0;
     int64_t FirstTraceOffset = kFileHeaderSize;
     int32_t TraceHeaderExtensions = 0;
+    // Rev 2: the data trailer stanzas (-1 for a variable number, which the
+    // count of traces does not leave out) and the binary header's own
+    // count of traces (0 when it gives none).
+    int32_t TrailerStanzas = 0;
+    int64_t TracesInHeader = 0;
 
-    TraceFraming Framing() const { return {FirstTraceOffset, TraceHeaderExtensions}; }
+    TraceFraming Framing() const {
+        return {FirstTraceOffset, TraceHeaderExtensions,
+                TrailerStanzas > 0 ? int64_t{TrailerStanzas} * kTextHeaderSize : 0};
+    }
 };
 
 // Stanzas of a variable number of extended textual headers are looked at up
@@ -61,6 +69,7 @@ int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t byt
 // a file that ends before its first trace holds none.
 int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength,
                           int64_t firstTraceOffset = kFileHeaderSize);
+int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing);
 
 // The extended textual headers that `summary` found in `path`, each as 3200
 // characters translated like the main textual header; only the stanzas the

@@ -42,6 +42,13 @@ constexpr int kBinExtSampleIntervalOffset = 72;
 constexpr int kBinByteOrderConstantOffset = 96;
 constexpr uint32_t kByteOrderConstant = 16909060; // 0x01020304
 constexpr int kBinTraceExtensionsOffset = 306;
+// Rev 2 also: the number of traces in the file (3513-3520, 64-bit), the byte
+// offset of trace 0 (3521-3528, 64-bit; 0 when the text counts place it)
+// and the number of 3200-byte data trailer stanzas at the end of the file
+// (3529-3532, 32-bit; -1 for a variable number).
+constexpr int kBinTracesInFileOffset = 312;
+constexpr int kBinFirstTraceOffsetOffset = 320;
+constexpr int kBinTrailerStanzasOffset = 328;
 
 constexpr int kExtendedTextVariable = -1;
 // The stanza that ends a variable number of extended textual headers.
@@ -103,6 +110,8 @@ constexpr int32_t StoredTraceLength(int32_t numSamples, int32_t bytesPerSample,
 struct TraceFraming {
     int64_t FirstTraceOffset = kFileHeaderSize;
     int32_t TraceHeaderExtensions = 0;
+    // Bytes of data trailer stanzas at the file's end, which hold no traces.
+    int64_t TrailerBytes = 0;
 };
 
 // Offset of trace `index`, in 64-bit arithmetic so files beyond 4 GiB work.

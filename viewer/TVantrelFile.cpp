@@ -172,6 +172,13 @@ void TVantrel::SegyFileLBChange() {
     QStringList lines;
     for (const std::string& line : TextHeaderLines(State))
         lines << FromLatin1(line);
+    // The extended textual headers are text the user needs to read too:
+    // each stanza's 40 lines, after an empty line.
+    for (const std::string& stanza : segy::ReadExtendedTextHeaders(path, State)) {
+        lines << QString();
+        for (const std::string& line : TextStanzaLines(stanza.data()))
+            lines << FromLatin1(line);
+    }
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));

@@ -76,6 +76,11 @@ QJsonObject InfoJson(const ViewerState& state, const OpenResult& result,
     info[QStringLiteral("TraceHeaderExtensions")] = state.TraceHeaderExtensions;
     info[QStringLiteral("FirstTraceOffset")] = static_cast<qint64>(state.FirstTraceOffset);
     info[QStringLiteral("ExtendedText")] = extended;
+    // What only rev 2 headers say: their own trace count and trailer.
+    if (state.RevisionMajor >= segy::kFirstRevisionWithNewFormats) {
+        info[QStringLiteral("TracesInHeader")] = static_cast<qint64>(state.TracesInHeader);
+        info[QStringLiteral("TrailerStanzas")] = state.TrailerStanzas;
+    }
     return info;
 }
 
@@ -100,6 +105,13 @@ void PrintInfo(const ViewerState& state, const OpenResult& result,
     std::printf("Revision: %s\n", qPrintable(RevisionText(state)));
     std::printf("Extended Text Headers: %d\n", state.ExtendedTextHeaders);
     std::printf("Trace Header Extensions: %d\n", state.TraceHeaderExtensions);
+    if (state.TracesInHeader > 0 && state.TracesInHeader != state.NumTraces)
+        std::printf("The binary header gives %lld traces; the file's size holds %d.\n",
+                    static_cast<long long>(state.TracesInHeader), state.NumTraces);
+    if (state.TrailerStanzas < 0)
+        std::printf("Data trailer: a variable number of stanzas, counted among the traces.\n");
+    else if (state.TrailerStanzas > 0)
+        std::printf("Data trailer: %d stanzas, left out of the traces.\n", state.TrailerStanzas);
 }
 
 } // namespace

@@ -252,3 +252,99 @@ TEST_F(Revision2Test, SampleCountsAbove32767ReadUnsignedWhereTheFileFits) {
         EXPECT_EQ(ReadSegyFileHeader(path, summary, messages), 0);
     }
 }
+
+namespace {
+
+void SetBinary64(SegyWriter& writer, int offset, int64_t value) {
+    writer.SetBinary32(offset, static_cast<int32_t>(value >> 32));
+    writer.SetBinary32(offset + 4, static_cast<int32_t>(value));
+}
+
+bool AppendZeros(const std::string& path, int64_t bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file)
+        return false;
+    const std::vector<char> zeros(static_cast<size_t>(bytes), 0);
+    const bool ok = std::fwrite(zeros.data(), 1, zeros.size(), file) == zeros.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+} // namespace
+
+TEST_F(Revision2Test, RevisionZeroHonoursExtendedTextOnlyWhereTheFileFitsIt) {
+    // Four stanzas and one trace of one IBM sample: 16644 bytes hold whole
+    // 244-byte traces only after the stanzas.
+    FileSpec spec = RevisionTwo(SampleEncoding::IbmFloat, false, 1);
+    spec.revisionMajor = 0;
+    SegyWriter fits(spec);
+    fits.SetBinary16(kBinExtendedTextCountOffset, 4);
+    for (int i = 0; i < 4; ++i)
+        fits.AddExtendedText({"C 1 STANZA"});
+    fits.AddTrace({});
+    ASSERT_TRUE(fits.WriteTo(path));
+    ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
+    EXPECT_EQ(summary.ExtendedTextHeaders, 4);
+    EXPECT_EQ(summary.NumTraces, 1);
+    // 256-byte traces fill the file either way: the count is not believed.
+    FileSpec bothSpec = RevisionTwo(SampleEncoding::Int32, false, 4);
+    bothSpec.revisionMajor = 0;
+    SegyWriter both(bothSpec);
+    both.SetBinary16(kBinExtendedTextCountOffset, 4);
+    for (int i = 0; i < 4; ++i)
+        both.AddExtendedText({"C 1 STANZA"});
+    both.AddTrace({});
+    ASSERT_TRUE(both.WriteTo(path));
+    summary.LittleEndian = 0;
+    ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
+    EXPECT_EQ(summary.FirstTraceOffset, 3600);
+    EXPECT_EQ(summary.ExtendedTextHeaders, 0);
+    EXPECT_EQ(summary.NumTraces, 51);
+}
+
+TEST_F(Revision2Test, TheFirstTraceOffsetTrailerAndTraceCountOfRevisionTwo) {
+    // Trace 0 placed at 6800 outright, two trailer stanzas after the last
+    // trace, and the header's own count of traces.
+    SegyWriter writer(RevisionTwo(SampleEncoding::Int16, false));
+    writer.AddExtendedText({"C 1 NOT COUNTED, SKIPPED BY THE OFFSET"});
+    SetBinary64(writer, kBinFirstTraceOffsetOffset, 6800);
+    writer.SetBinary32(kBinTrailerStanzasOffset, 2);
+    SetBinary64(writer, kBinTracesInFileOffset, 7);
+    TraceSpec trace;
+    trace.samples = {4, 5, 6};
+    ASSERT_EQ(Write(writer, trace), 1);
+    ASSERT_TRUE(AppendZeros(path, 2 * 3200));
+    summary.LittleEndian = 0;
+    ASSERT_EQ(ReadSegyFileHeader(path, summary, messages), 1);
+    EXPECT_EQ(summary.FirstTraceOffset, 6800);
+    EXPECT_EQ(summary.TrailerStanzas, 2);
+    EXPECT_EQ(summary.TracesInHeader, 7);
+    EXPECT_EQ(summary.NumTraces, 2);
+    EXPECT_EQ(LastTrace(), (std::vector<float>{4, 5, 6}));
+    EXPECT_EQ(CountSegyTraces(path, 3, 2, messages, summary.Framing()), 2);
+
+    // Past the end, inside the file header, or more stanzas than the file
+    // holds: not believed.
+    for (const int64_t offset : {int64_t{1} << 40, int64_t{100}}) {
+        SegyWriter bad(RevisionTwo(SampleEncoding::Int16, false));
+        SetBinary64(bad, kBinFirstTraceOffsetOffset, offset);
+        bad.SetBinary32(kBinTrailerStanzasOffset, 1000);
+        ASSERT_EQ(Write(bad), 1);
+        EXPECT_EQ(summary.FirstTraceOffset, 3600);
+        EXPECT_EQ(summary.TrailerStanzas, 0);
+        EXPECT_EQ(summary.NumTraces, 2);
+    }
+}
+
+TEST_F(Revision2Test, RevisionTwoZeroReadsTheSixteenBitExtensionCount) {
+    // segyio writes 00 01 at 3507 and 00 00 after it: 1, not 65536.
+    FileSpec spec = RevisionTwo(SampleEncoding::Int16, false);
+    spec.traceExtensions = 1;
+    SegyWriter writer(spec);
+    writer.SetBinary16(kBinTraceExtensionsOffset, 1);
+    TraceSpec trace;
+    trace.samples = {7, 8, 9};
+    ASSERT_EQ(Write(writer, trace), 1);
+    EXPECT_EQ(summary.TraceHeaderExtensions, 1);
+    EXPECT_EQ(summary.NumTraces, 2);
+    EXPECT_EQ(LastTrace(), (std::vector<float>{7, 8, 9}));
+}

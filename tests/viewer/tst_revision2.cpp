@@ -61,6 +61,13 @@ private:
         QVERIFY(writer.WriteTo(Path(name).toStdString()));
     }
 
+    // u64.sgy with the header's own count of traces set to `traces`.
+    void WriteWithTraceCount(const QString& name, int32_t traces) {
+        segytest::SegyWriter writer = RevisionTwoFile(SampleEncoding::UInt64, {1, 2, 3});
+        writer.SetBinary32(segy::kBinTracesInFileOffset + 4, traces);
+        Write(name, writer);
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
@@ -105,6 +112,22 @@ private slots:
                  QStringLiteral("C 1 STANZA 4"));
         const CliRun text = RunCli({QStringLiteral("info"), Path("u64.sgy")});
         QVERIFY(text.out.contains("C 1 STANZA 4"));
+        QCOMPARE(info.value("TracesInHeader").toInt(), 0);
+        QVERIFY(!text.out.contains("The binary header gives"));
+
+        // The header's own count beside the count from the size; one line
+        // when they differ.
+        WriteWithTraceCount(QStringLiteral("counted.sgy"), 1);
+        WriteWithTraceCount(QStringLiteral("miscounted.sgy"), 9);
+        const CliRun counted = RunCli({QStringLiteral("info"), Path("counted.sgy")});
+        QVERIFY(!counted.out.contains("The binary header gives"));
+        const CliRun miscounted = RunCli({QStringLiteral("info"), Path("miscounted.sgy")});
+        QVERIFY2(miscounted.out.contains("The binary header gives 9 traces; the file's size "
+                                         "holds 1.\n"),
+                 miscounted.out);
+        const CliRun json =
+            RunCli({QStringLiteral("info"), QStringLiteral("--json"), Path("miscounted.sgy")});
+        QCOMPARE(QJsonDocument::fromJson(json.out).object().value("TracesInHeader").toInt(), 9);
     }
 
     void eightByteSamplesListFromTheirStoredValue() {
@@ -144,9 +167,13 @@ private slots:
         QCOMPARE(w.State.BytesPerSample, 3);
         QCOMPARE(w.State.NumTraces, 1);
         QCOMPARE(w.TracesED->text(), QStringLiteral("1"));
-        // The memo shows the main header only.
-        QVERIFY(w.Memo1->toPlainText().startsWith(QStringLiteral("C 1 MAIN HEADER")));
-        QVERIFY(!w.Memo1->toPlainText().contains(QStringLiteral("STANZA")));
+        // The memo shows the main header's 40 lines, then, after an empty
+        // line, each extended stanza's 40.
+        const QStringList memo = w.Memo1->toPlainText().split(QLatin1Char('\n'));
+        QVERIFY(memo[0].startsWith(QStringLiteral("C 1 MAIN HEADER")));
+        QCOMPARE(memo.size() % 41, 40);
+        QCOMPARE(memo[40], QString());
+        QVERIFY(memo[41].contains(QStringLiteral("STANZA")));
     }
 };
 
