@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace segytest;
@@ -67,6 +68,28 @@ int main(int argc, char** argv) {
                   static_cast<unsigned char>(little), 0, 12},
                  trace);
         }
+    }
+    // Rev 2 headers whose framing fields lie: a first-trace offset past the
+    // end, a trailer larger than the file, additional headers in both
+    // widths, an extended sample count and interval that are no numbers,
+    // and a rev 0 file with a count of extended textual headers.
+    const std::pair<int, int32_t> lies[] = {
+        {320, 0x7FFFFFFF}, {324, 0x7FFFFFFF}, {328, 1000000}, {328, -1},
+        {306, 0x00010000}, {306, 0x7FFF0000}, {68, -1},        {72, 0x7FF80000},
+        {72, 0x7FF00000},  {312, -1},         {304, 0x00040000}};
+    for (const auto& [offset, value] : lies) {
+        FileSpec spec;
+        spec.textLines = {"C 1 FUZZ SEED REV 2"};
+        spec.numSamples = offset == 68 ? 0 : 12;
+        spec.revisionMajor = offset == 304 ? 0 : 2;
+        SegyWriter writer(spec);
+        writer.SetBinary32(offset, value);
+        for (int t = 0; t < 3; ++t)
+            writer.AddNumberedTrace(t);
+        const std::string name = "rev2-" + std::to_string(n++);
+        Save(header, name, {}, writer.Bytes());
+        Save(scan, name, {0, 0, 1, 0}, writer.Bytes());
+        Save(paint, name, {0, 0x10, 0, 20}, writer.Bytes());
     }
     return 0;
 }
