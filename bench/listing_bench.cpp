@@ -9,6 +9,7 @@
 #include "tests/support/SyntheticSeismic.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/TraceListing.h"
+#include "viewer/TraceListingSource.h"
 #include "viewer/ViewerState.h"
 
 #include "segy/SegyFormat.h"
@@ -74,18 +75,6 @@ long PeakResidentKiB() {
     return usage.ru_maxrss;
 }
 
-class TraceLines final : public LineSource {
-public:
-    explicit TraceLines(TraceSampleLines lines) : lines_(std::move(lines)) {}
-    int64_t LineCount() const override { return lines_.Count(); }
-    QString Line(int64_t index) const override {
-        return QString::fromStdString(lines_.Line(index));
-    }
-
-private:
-    TraceSampleLines lines_;
-};
-
 // One Trace page edit change after another, as typing different numbers,
 // then a jump to the listing's end as the scroll bar's End key does.
 std::vector<double> TimeListings(const ViewerState& state, LazyListBox& list, int traces) {
@@ -96,7 +85,7 @@ std::vector<double> TimeListings(const ViewerState& state, LazyListBox& list, in
         QElapsedTimer timer;
         timer.start();
         list.SetLines(
-            std::make_unique<TraceLines>(TraceListingLines(state, selection, 0, messages)));
+            std::make_unique<TraceListingSource>(TraceListingLines(state, selection, 0, messages)));
         QCoreApplication::processEvents();
         list.scrollToBottom();
         QCoreApplication::processEvents();
