@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
 
     if (!bench.Open(argv[1]))
         return 1;
-    std::printf("%s: %d traces of %d samples\n", argv[1], window.State.NumTraces,
-                window.State.NumSamples);
+    std::printf("%s: %lld traces of %d samples\n", argv[1],
+                static_cast<long long>(window.State.NumTraces), window.State.NumSamples);
     Report("file opened");
 
     window.ScanHdrsBtnClick();

@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
     const QSize plotSize = StartPlotSize();
     in.width = plotSize.width();
     in.height = plotSize.height();
-    in.hMaximum = state->NumTraces;
+    in.hMaximum = TraceScrollMaximum(state->NumTraces, state->TracesPerScreen);
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
     in.gainText = "2.5";
 

@@ -50,8 +50,9 @@ int main(int argc, char** argv) {
     if (!bench.Open(argv[1]))
         return 1;
     TVantrel& window = bench.window;
-    std::printf("%s: %d traces of %d samples; %d rounds\n", argv[1], window.State.NumTraces,
-                window.State.NumSamples, repetitions);
+    std::printf("%s: %lld traces of %d samples; %d rounds\n", argv[1],
+                static_cast<long long>(window.State.NumTraces), window.State.NumSamples,
+                repetitions);
 
     std::vector<double> withDialog;
     std::vector<double> withoutDialog;
@@ -67,9 +68,9 @@ int main(int argc, char** argv) {
 
     const int32_t lastTrace = window.State.Hdr4Max[kTraceSeqFileWord];
     if (lastTrace != window.State.NumTraces)
-        std::printf("warning: the scan's largest trace number is %d, not %d: was the scan "
+        std::printf("warning: the scan's largest trace number is %d, not %lld: was the scan "
                     "complete?\n",
-                    lastTrace, window.State.NumTraces);
+                    lastTrace, static_cast<long long>(window.State.NumTraces));
     std::printf("median dialog %.4f nodialog %.4f\n", Median(withDialog), Median(withoutDialog));
     return 0;
 }

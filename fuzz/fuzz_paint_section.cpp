@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     in.width = kFuzzPlotWidth;
     in.height = kFuzzPlotHeight;
     in.hPosition = hPosition;
-    in.hMaximum = state->NumTraces;
+    in.hMaximum = TraceScrollMaximum(state->NumTraces, state->TracesPerScreen);
     in.vPosition = (view & 0x07) * 400;
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
     in.gainText = std::to_string(gainByte / 8.0);

@@ -262,14 +262,13 @@ bool LooksLikeAsciiText(const unsigned char* text) {
     return asciiBlanks > ebcdicBlanks;
 }
 
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, int64_t firstTraceOffset) {
+int64_t TraceCountForSize(int64_t fileSize, int32_t traceLength, int64_t firstTraceOffset) {
     if (fileSize < firstTraceOffset || traceLength <= 0)
         return 0;
-    const int64_t count = (fileSize - firstTraceOffset) / traceLength;
-    return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+    return (fileSize - firstTraceOffset) / traceLength;
 }
 
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing) {
+int64_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing) {
     return TraceCountForSize(fileSize - framing.TrailerBytes, traceLength,
                              framing.FirstTraceOffset);
 }
@@ -356,7 +355,7 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
     return 1;
 }
 
-int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
+int64_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
                         UserMessages& messages, const TraceFraming& framing) {
     int64_t fileSize = 0;
     {

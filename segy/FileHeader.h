@@ -19,7 +19,8 @@ struct SegyFileSummary {
     int32_t FormatCode = 0;
     int32_t NumSamples = 0;
     double SampleInterval = 0.0; // milliseconds
-    int32_t NumTraces = 0;
+    // 64-bit: large prestack surveys hold more than 2^31 traces.
+    int64_t NumTraces = 0;
     int32_t LittleEndian = 0;
     int32_t IeeeFormat = 0;
     // What later revisions of SEG-Y add; a rev 0 file leaves the defaults.
@@ -62,14 +63,14 @@ int32_t ReadSegyFileHeader(const std::string& path, SegyFileSummary& summary,
 
 // Recounts the whole traces of `path` for another sample width; 0 when the
 // file cannot be opened (after telling the user).
-int32_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
+int64_t CountSegyTraces(const std::string& path, int32_t numSamples, int32_t bytesPerSample,
                         UserMessages& messages, const TraceFraming& framing = {});
 
 // Whole traces in a file of `fileSize` bytes: the remainder is dropped, and
 // a file that ends before its first trace holds none.
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength,
+int64_t TraceCountForSize(int64_t fileSize, int32_t traceLength,
                           int64_t firstTraceOffset = kFileHeaderSize);
-int32_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing);
+int64_t TraceCountForSize(int64_t fileSize, int32_t traceLength, const TraceFraming& framing);
 
 // The extended textual headers that `summary` found in `path`, each as 3200
 // characters translated like the main textual header; only the stanzas the

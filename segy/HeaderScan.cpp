@@ -100,7 +100,7 @@ int64_t SingleTraceIndex(int32_t mode, const ScanLayout& layout, const ScanConte
     case kScanSecond:
         return 1;
     case kScanLast:
-        return layout.NumTraces > 0 ? int64_t{layout.NumTraces} - 1 : -1;
+        return layout.NumTraces > 0 ? layout.NumTraces - 1 : -1;
     case kScanSelected: {
         const std::string text = context.selectedTraceText ? context.selectedTraceText() : "";
         const int32_t n = SelectedTraceNumber(text);
@@ -116,7 +116,7 @@ int64_t SingleTraceIndex(int32_t mode, const ScanLayout& layout, const ScanConte
 // tables are up to date whenever the rest of the program gets to run.
 class FullScanPacer {
 public:
-    FullScanPacer(ScanProgress& progress, int32_t numTraces)
+    FullScanPacer(ScanProgress& progress, int64_t numTraces)
         : progress_(progress), numTraces_(numTraces), lastEvents_(Clock::now()) {}
 
     // How many headers the batch starting after k headers may hold.
@@ -207,7 +207,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         progress.SetProgress(0);
         progress.SetProgressText(kScanCaption);
         char caption[64];
-        std::snprintf(caption, sizeof caption, kScanCaptionWithCount, long{layout.NumTraces});
+        std::snprintf(caption, sizeof caption, kScanCaptionWithCount,
+                      static_cast<long>(layout.NumTraces));
         progress.SetProgressText(caption);
 
         file.AdviseSequential();

@@ -46,7 +46,7 @@ struct HeaderScanTables {
 struct ScanLayout {
     int32_t NumSamples = 0;
     int32_t BytesPerSample = 0;
-    int32_t NumTraces = 0;
+    int64_t NumTraces = 0;
     int32_t LittleEndian = 0;
     TraceFraming Framing;
 };

@@ -10,7 +10,7 @@
 
 namespace segy {
 
-int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsigned char* buffer,
+int32_t ReadTrace(const TraceSource& source, int64_t index, int32_t bytes, unsigned char* buffer,
                   UserMessages& messages) {
     ReadOnlyFile file;
     if (!file.Open(source.path)) {

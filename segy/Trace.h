@@ -26,7 +26,7 @@ struct TraceSource {
 // A file that cannot be opened is reported and gives 0 with the buffer untouched; a negative index
 // gives 0 and zeros; bytes past the end of the file are zeros, so a short read never leaves stale
 // data behind.
-int32_t ReadTrace(const TraceSource& source, int32_t index, int32_t bytes, unsigned char* buffer,
+int32_t ReadTrace(const TraceSource& source, int64_t index, int32_t bytes, unsigned char* buffer,
                   UserMessages& messages);
 
 class ReadOnlyFile;

@@ -141,13 +141,29 @@ double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen) {
     return (height - kPlotTopMargin) * sampleInterval / msPerScreen;
 }
 
-int32_t LastFirstTrace(int32_t numTraces, int32_t tracesPerScreen) {
-    const int64_t last = static_cast<int64_t>(numTraces) - tracesPerScreen;
-    return static_cast<int32_t>(std::clamp<int64_t>(last, 0, kInt32Max));
+int64_t LastFirstTrace(int64_t numTraces, int32_t tracesPerScreen) {
+    return std::max<int64_t>(numTraces - tracesPerScreen, 0);
 }
 
-int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen) {
-    return std::clamp(position, 0, LastFirstTrace(numTraces, tracesPerScreen));
+int32_t TraceScrollMaximum(int64_t numTraces, int32_t tracesPerScreen) {
+    return static_cast<int32_t>(
+        std::min<int64_t>(LastFirstTrace(numTraces, tracesPerScreen), kInt32Max));
+}
+
+int64_t TraceAtBarPosition(int32_t position, int64_t numTraces, int32_t tracesPerScreen) {
+    const int64_t last = LastFirstTrace(numTraces, tracesPerScreen);
+    if (last <= kInt32Max || position <= 0)
+        return position;
+    // position x last / INT_MAX without a 64-bit overflow: last splits into
+    // a quotient and a remainder of INT_MAX, each product fitting 63 bits.
+    const int64_t quotient = last / kInt32Max;
+    const int64_t remainder = last % kInt32Max;
+    return position * quotient + int64_t{position} * remainder / kInt32Max;
+}
+
+int64_t FirstVisibleTrace(int32_t position, int64_t numTraces, int32_t tracesPerScreen) {
+    return std::clamp<int64_t>(TraceAtBarPosition(position, numTraces, tracesPerScreen), 0,
+                               LastFirstTrace(numTraces, tracesPerScreen));
 }
 
 int32_t WindowStartMs(int32_t position, int32_t recordLengthMs) {
@@ -172,7 +188,7 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
     const int32_t recordLength = RecordLengthMs(state.NumSamples, state.SampleInterval);
     if (state.TracesPerScreen <= in.hMaximum)
         out.hPageSize = state.TracesPerScreen;
-    const int32_t firstTrace =
+    const int64_t firstTrace =
         FirstVisibleTrace(in.hPosition, state.NumTraces, state.TracesPerScreen);
 
     // A gain edit that does not hold a number keeps the last gain drawn.
@@ -187,7 +203,8 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
     const double traceSpacing = TraceSpacing(in.width, state.TracesPerScreen);
     const double pixelsPerSample =
         PixelsPerSample(in.height, state.SampleInterval, state.MsPerScreen);
-    const int32_t traceCount = std::max(std::min(state.NumTraces, state.TracesPerScreen), 0);
+    const auto traceCount = static_cast<int32_t>(
+        std::clamp<int64_t>(state.NumTraces, 0, std::max(state.TracesPerScreen, 0)));
     out.painted = true;
     // Without a positive sample interval there is no time axis to draw on.
     if (!(state.SampleInterval > 0.0))
@@ -203,7 +220,7 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
         const int32_t x = TruncToPixel(i * traceSpacing + kPlotLeftMargin, kInt32Max);
         DrawTrace(state, canvas, x, kPlotTopMargin, samples.data(), pixelsPerSample, traceSpacing,
                   firstSample);
-        const int64_t traceNumber = static_cast<int64_t>(firstTrace) + i + 1;
+        const int64_t traceNumber = firstTrace + i + 1;
         if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
             DrawTraceLabels(state, canvas, trace.data(), x, traceNumber, in.width);
     }

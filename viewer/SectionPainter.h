@@ -71,8 +71,16 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
 double TraceSpacing(int width, int32_t tracesPerScreen);
 double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen);
 // The first trace of the last whole window: the highest first trace.
-int32_t LastFirstTrace(int32_t numTraces, int32_t tracesPerScreen);
+int64_t LastFirstTrace(int64_t numTraces, int32_t tracesPerScreen);
+// The horizontal bar's maximum: the last first trace, held at the largest
+// int where a file has more first traces than the bar has positions.
+int32_t TraceScrollMaximum(int64_t numTraces, int32_t tracesPerScreen);
+// The trace a bar position stands for: the position itself wherever the
+// bar's range holds every first trace (every file below 2^31 traces), else
+// the position scaled so that 0 and the bar's maximum stand for the first
+// and the last whole window exactly.
+int64_t TraceAtBarPosition(int32_t position, int64_t numTraces, int32_t tracesPerScreen);
 // The first trace of the window for a horizontal bar position.
-int32_t FirstVisibleTrace(int32_t position, int32_t numTraces, int32_t tracesPerScreen);
+int64_t FirstVisibleTrace(int32_t position, int64_t numTraces, int32_t tracesPerScreen);
 // The window's start time for a vertical bar position: a multiple of 100 ms.
 int32_t WindowStartMs(int32_t position, int32_t recordLengthMs);

@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
 #include <iterator>
 
 namespace {
@@ -193,7 +195,7 @@ void TVantrel::SegyFileLBChange() {
 
     ScanTraceHeaders(CheckedScanMode(), path);
     FillHeaderGrid();
-    SelTrcUD->setMaximum(State.NumTraces);
+    SelTrcUD->setMaximum(static_cast<int>(std::min<int64_t>(State.NumTraces, INT_MAX)));
     State.FileOpen = 1;
 }
 

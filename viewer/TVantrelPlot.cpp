@@ -104,7 +104,7 @@ void TVantrel::SetTraceScrollRange() {
     // The bar reaches exactly the first traces the plot can show, up to the
     // last whole window, so its thumb's track spans them all. A Qt bar's
     // page step is its large change, not the window.
-    HScrollBar->setMaximum(LastFirstTrace(State.NumTraces, State.TracesPerScreen));
+    HScrollBar->setMaximum(TraceScrollMaximum(State.NumTraces, State.TracesPerScreen));
 }
 
 void TVantrel::ZoomBtnClick() {

@@ -3,6 +3,7 @@
 #include "segy/ByteOrder.h"
 #include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
+#include "viewer/SectionPainter.h"
 
 #include <algorithm>
 #include <charconv>
@@ -151,12 +152,16 @@ int32_t TraceSelectionNumber(const std::string& text) {
     return number;
 }
 
-int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPosition) {
-    return static_cast<int64_t>(TraceSelectionNumber(selectionText)) + scrollPosition;
+int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPosition,
+                         int64_t numTraces, int32_t tracesPerScreen) {
+    return TraceSelectionNumber(selectionText) +
+           TraceAtBarPosition(scrollPosition, numTraces, tracesPerScreen);
 }
 
 TraceSampleLines TraceListingLines(const ViewerState& state, const QString& selectionText,
                                    int32_t scrollPosition, segy::UserMessages& messages) {
-    return TraceSampleLines(state, ListedTraceIndex(selectionText.toStdString(), scrollPosition),
+    return TraceSampleLines(state,
+                            ListedTraceIndex(selectionText.toStdString(), scrollPosition,
+                                             state.NumTraces, state.TracesPerScreen),
                             messages);
 }

@@ -72,9 +72,11 @@ std::vector<std::string> ListTraceSamples(const ViewerState& state, int64_t inde
 // bits).
 int32_t TraceSelectionNumber(const std::string& text);
 
-// The trace the Trace page lists: the edit's number counted from the
-// horizontal scroll bar's position, in 64 bits so that no sum wraps.
-int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPosition);
+// The trace the Trace page lists: the edit's number counted from the trace
+// the horizontal scroll bar's position stands for (the position itself
+// below 2^31 traces), in 64 bits so that no sum wraps.
+int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPosition,
+                         int64_t numTraces, int32_t tracesPerScreen);
 
 // The Trace page's lines for the edit's text and the scroll bar's position.
 TraceSampleLines TraceListingLines(const ViewerState& state, const QString& selectionText,

@@ -62,7 +62,7 @@ QJsonObject InfoJson(const ViewerState& state, const OpenResult& result,
     info[QStringLiteral("FormatCode")] = state.FormatCode;
     info[QStringLiteral("NumSamples")] = state.NumSamples;
     info[QStringLiteral("SampleInterval")] = state.SampleInterval;
-    info[QStringLiteral("NumTraces")] = state.NumTraces;
+    info[QStringLiteral("NumTraces")] = static_cast<qint64>(state.NumTraces);
     info[QStringLiteral("LittleEndian")] = state.LittleEndian;
     info[QStringLiteral("IeeeFormat")] = state.IeeeFormat;
     info[QStringLiteral("DataType")] = state.DataType;
@@ -96,7 +96,7 @@ void PrintInfo(const ViewerState& state, const OpenResult& result,
         PrintLines(TextStanzaLines(stanza.data()));
     std::printf("Samples: %d\n", state.NumSamples);
     std::printf("Sample Rate: %s\n", FormatGeneralFloat(state.SampleInterval).c_str());
-    std::printf("Traces: %d\n", state.NumTraces);
+    std::printf("Traces: %lld\n", static_cast<long long>(state.NumTraces));
     std::printf("Format Code: %d\n", state.FormatCode);
     std::printf("Data Type: %s\n", qPrintable(DataTypeName(state.DataType)));
     std::printf("Data Bytes: %s\n", qPrintable(DataBytesName(state.BytesPerSample)));
@@ -106,8 +106,9 @@ void PrintInfo(const ViewerState& state, const OpenResult& result,
     std::printf("Extended Text Headers: %d\n", state.ExtendedTextHeaders);
     std::printf("Trace Header Extensions: %d\n", state.TraceHeaderExtensions);
     if (state.TracesInHeader > 0 && state.TracesInHeader != state.NumTraces)
-        std::printf("The binary header gives %lld traces; the file's size holds %d.\n",
-                    static_cast<long long>(state.TracesInHeader), state.NumTraces);
+        std::printf("The binary header gives %lld traces; the file's size holds %lld.\n",
+                    static_cast<long long>(state.TracesInHeader),
+                    static_cast<long long>(state.NumTraces));
     if (state.TrailerStanzas < 0)
         std::printf("Data trailer: a variable number of stanzas, counted among the traces.\n");
     else if (state.TrailerStanzas > 0)

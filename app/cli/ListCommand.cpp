@@ -18,7 +18,7 @@ int RunList(const QStringList& arguments) {
     if (!ParseCommand(parser, arguments, QStringLiteral("list"), exitCode))
         return exitCode;
     bool numeric = false;
-    const int trace = parser.value(QStringLiteral("trace")).toInt(&numeric);
+    const qint64 trace = parser.value(QStringLiteral("trace")).toLongLong(&numeric);
     if (!numeric || trace < 0) {
         std::fprintf(stderr, "vantrel-cli list: --trace takes a trace number from 0 on\n");
         return kExitUsage;
@@ -33,8 +33,9 @@ int RunList(const QStringList& arguments) {
     // the memory of a few blocks.
     const TraceSampleLines listing(*state, trace, messages);
     if (listing.Count() == 0 && state->NumSamples > 0) {
-        std::fprintf(stderr, "vantrel-cli list: %s holds no trace %d (it has %d)\n",
-                     state->CurrentFile.c_str(), trace, state->NumTraces);
+        std::fprintf(stderr, "vantrel-cli list: %s holds no trace %lld (it has %lld)\n",
+                     state->CurrentFile.c_str(), static_cast<long long>(trace),
+                     static_cast<long long>(state->NumTraces));
         return kExitFileProblem;
     }
     for (int64_t i = 0; i < listing.Count(); ++i)

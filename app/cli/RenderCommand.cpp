@@ -113,7 +113,7 @@ int RunRender(const QStringList& arguments) {
         return exitCode;
     state->FileLoaded = 1;
     // The bars' ranges as opening the file sets them.
-    in.hMaximum = state->NumTraces;
+    in.hMaximum = TraceScrollMaximum(state->NumTraces, state->TracesPerScreen);
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
 
     QImage image(in.width, in.height, QImage::Format_RGB32);

@@ -228,6 +228,33 @@ private slots:
         }
     }
 
+    void moreTracesThanABarHasPositions() {
+        // 2^31 + 1012 traces of one one-byte sample (a sparse file): the
+        // bar's int positions stand for the first traces scaled, 0 and the
+        // bar's maximum for the first and the last window exactly.
+        constexpr int64_t kTraces = (int64_t{1} << 31) + 1012; // a multiple of 20
+        QTemporaryDir dir;
+        FileSpec spec;
+        spec.numSamples = 1;
+        spec.encoding = SampleEncoding::Int8;
+        const std::string path = dir.filePath(QStringLiteral("huge.sgy")).toStdString();
+        QVERIFY(SegyWriter(spec).WriteTo(path));
+        QVERIFY(segytest::Resize(path, 3600 + kTraces * 241));
+        auto state = Opened(path);
+        QCOMPARE(state->NumTraces, kTraces);
+        QCOMPARE(TraceScrollMaximum(kTraces, 100), INT32_MAX);
+        QCOMPARE(FirstVisibleTrace(0, kTraces, 100), int64_t{0});
+        QCOMPARE(FirstVisibleTrace(INT32_MAX, kTraces, 100), kTraces - 100);
+        QVERIFY(FirstVisibleTrace(INT32_MAX - 1, kTraces, 100) < kTraces - 100);
+        // Files below 2^31 traces: the position is the first trace.
+        QCOMPARE(TraceAtBarPosition(950, 1000, 100), int64_t{950});
+        SectionInputs in = BarsFor(*state, INT32_MAX);
+        in.hMaximum = INT32_MAX;
+        const auto paint = PaintOnce(*state, in);
+        QCOMPARE(TextsAt(paint->canvas, IsLowerLabel).front(), std::to_string(kTraces - 99));
+        QCOMPARE(TextsAt(paint->canvas, IsLowerLabel).back(), std::to_string(kTraces));
+    }
+
     void headerWordLabels() {
         QTemporaryDir dir;
         auto state = Opened(WriteSection(dir, {45, 10, 2000}));

@@ -188,6 +188,30 @@ private slots:
         QCOMPARE(ui_.beeps, 1);
     }
 
+    void moreThanTwoBillionTraces() {
+        // Revision 2 counts traces in 64 bits: 2^31 + 1012 one-byte traces
+        // (a sparse file) show whole, and the bar reaches the last one.
+        constexpr int64_t kTraces = (int64_t{1} << 31) + 1012;
+        segytest::FileSpec spec;
+        spec.numSamples = 1;
+        spec.encoding = segytest::SampleEncoding::Int8;
+        const std::string path = dir_.File("huge.sgy");
+        QVERIFY(segytest::SegyWriter(spec).WriteTo(path));
+        QVERIFY(segytest::Resize(path, 3600 + kTraces * 241));
+        BrowseTo(*w_, ui_, path);
+        QCOMPARE(w_->TracesED->text(), QStringLiteral("2147484660"));
+        QCOMPARE(w_->HScrollBar->maximum(), INT32_MAX);
+        w_->ActivatePage(kDataPage);
+        w_->HScrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
+        w_->PB1->grab();
+        // The Trace page counts from the last window's first trace.
+        w_->TrcSelED->setText(QStringLiteral("99"));
+        QCOMPARE(w_->TrcValLB->count(), 1);
+        w_->TrcSelED->setText(QStringLiteral("100"));
+        QCOMPARE(w_->TrcValLB->count(), 0);
+        QVERIFY(ui_.messages.isEmpty());
+    }
+
     void theSaveDialogStartsBesideTheFile() {
         QVERIFY(segytest::WriteBytes(dir_.File("export.sgy"), Section(3, 10)));
         BrowseTo(*w_, ui_, dir_.File("export.sgy"));
