@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <algorithm>
 #include <climits>
@@ -345,6 +346,19 @@ void StringGrid::SetRowHeight(int pixels) {
     verticalHeader()->setMinimumSectionSize(pixels);
     verticalHeader()->setDefaultSectionSize(pixels);
     horizontalHeader()->setFixedHeight(pixels + 1);
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int row = rowAt(help->pos().y()) + 1;
+    const QString tip = row > 0 ? RowToolTip(row) : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
 }
 
 QString StringGrid::Cell(int column, int row) const {

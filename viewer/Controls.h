@@ -197,6 +197,11 @@ public:
     // Pixels between a cell's left edge and its text, as in a grid that
     // draws each text two pixels in; texts are never elided.
     static constexpr int kCellTextMargin = 2;
+    // The tooltip of each row below the title row, row 1 first; a row
+    // without one shows none.
+    void SetRowToolTips(const QStringList& tips) { rowToolTips_ = tips; }
+    QString RowToolTip(int row) const { return rowToolTips_.value(row - 1); }
+
     // Widens each column just enough that its widest cell text and its
     // title read whole in the grid's fonts, never narrowing below `widths`.
     void SetColWidthsFitting(const QList<int>& widths, const QStringList& widestCells,
@@ -208,9 +213,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     QHash<QPair<int, int>, QString> hidden_; // (column, row) beyond the count
+    QStringList rowToolTips_;
 };
 
 // A framed group of radio buttons in columns with one chosen item.

@@ -3,6 +3,7 @@
 
 #include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
+#include "segy/TraceHeaderFields.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/Progress.h"
 
@@ -88,8 +89,15 @@ void TVantrel::closeEvent(QCloseEvent* event) {
 }
 
 void TVantrel::FillHeaderGrid() {
-    const auto rows = segy::HeaderGridText(State, State.FourByteMode != 0);
+    const bool fourByte = State.FourByteMode != 0;
+    const auto rows = segy::HeaderGridText(State, fourByte);
     StrGrid->SetRowCount(static_cast<int>(rows.size()));
+    // Each row's tooltip names the standard's fields in its bytes.
+    const int width = fourByte ? 4 : 2;
+    QStringList tips;
+    for (int r = 1; r < static_cast<int>(rows.size()); ++r)
+        tips << QString::fromStdString(segy::DescribeFields(width * (r - 1) + 1, width * r));
+    StrGrid->SetRowToolTips(tips);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const auto& cells = rows[static_cast<size_t>(r)];
         for (int c = 0; c < static_cast<int>(cells.size()); ++c)

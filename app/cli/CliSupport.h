@@ -79,4 +79,5 @@ int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name,
 int RunInfo(const QStringList& arguments);
 int RunList(const QStringList& arguments);
 int RunScan(const QStringList& arguments);
+int RunHeaders(const QStringList& arguments);
 int RunRender(const QStringList& arguments);

@@ -17,6 +17,7 @@ void PrintUsage(FILE* out) {
                  "  info    the textual header, samples, sample rate, traces and format\n"
                  "  list    the samples of one trace\n"
                  "  scan    the minimum and maximum of every trace-header location\n"
+                 "  headers chosen trace-header fields of every trace (--fields LIST)\n"
                  "  export  the debug file: excerpts of FILE's start and middle (--output OUT)\n"
                  "  render  the Data page's plot as a PNG image (--output OUT.png)\n"
                  "\n"
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
         return RunList(arguments);
     if (command == QLatin1String("scan"))
         return RunScan(arguments);
+    if (command == QLatin1String("headers"))
+        return RunHeaders(arguments);
     if (command == QLatin1String("export"))
         return RunExport(arguments);
     if (command == QLatin1String("render"))

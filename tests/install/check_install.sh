@@ -115,7 +115,7 @@ check_names() {
 cli=$usr/bin/vantrel-cli
 cli_help=$("$cli" --help)
 commands=$(sed -n '/^Commands:/,/^$/p' <<<"$cli_help" | grep -oE '^  [a-z]+' | tr -d ' ')
-[ "$(wc -w <<<"$commands")" -eq 5 ] || fail "vantrel-cli --help lists the commands: $commands"
+[ "$(wc -w <<<"$commands")" -eq 6 ] || fail "vantrel-cli --help lists the commands: $commands"
 names=$(options_of <<<"$cli_help")
 for command in $commands; do
     names+=$'\n'$("$cli" "$command" --help | options_of)

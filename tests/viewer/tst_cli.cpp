@@ -22,6 +22,40 @@ private:
     }
 
 private slots:
+    void headersWritesTheChosenFieldsOfEveryTrace() {
+        // A little-endian file: inline 10 + t at 189, crossline at 193, a
+        // source X at 73 with its scalar at 71.
+        segytest::FileSpec spec;
+        spec.numSamples = 4;
+        spec.littleEndian = true;
+        segytest::SegyWriter writer(spec);
+        for (int t = 0; t < 5; ++t) {
+            segytest::TraceSpec trace;
+            trace.words4 = {{189, 10 + t}, {193, 100 - t}, {73, -70000 * t}};
+            trace.words2 = {{71, -100}};
+            writer.AddTrace(trace);
+        }
+        const QString path = Write(QStringLiteral("geometry.sgy"), writer);
+        const CliRun csv = RunCli({QStringLiteral("headers"), path, QStringLiteral("--fields"),
+                                   QStringLiteral("iline,XLINE,73,scalco"),
+                                   QStringLiteral("--traces"), QStringLiteral("3:")});
+        QCOMPARE(csv.exitCode, 0);
+        QCOMPARE(csv.out, QByteArray("Trace,INLINE_3D,CROSSLINE_3D,SourceX,SourceGroupScalar\n"
+                                     "3,13,97,-210000,-100\n4,14,96,-280000,-100\n"));
+        const CliRun json = RunCli({QStringLiteral("headers"), path, QStringLiteral("--fields"),
+                                    QStringLiteral("cdp"), QStringLiteral("--traces"),
+                                    QStringLiteral(":1"), QStringLiteral("--json")});
+        QCOMPARE(QJsonDocument::fromJson(json.out).toJson(QJsonDocument::Compact),
+                 QByteArray(R"({"Fields":["CDP"],"Traces":[[0,0],[1,0]]})"));
+        // A name that is no field, a range back to front, no fields at all.
+        for (const QStringList& wrong :
+             {QStringList{QStringLiteral("--fields"), QStringLiteral("ilin")},
+              QStringList{QStringLiteral("--fields"), QStringLiteral("9"),
+                          QStringLiteral("--traces"), QStringLiteral("4:2")},
+              QStringList{}})
+            QCOMPARE(RunCli(QStringList{QStringLiteral("headers"), path} + wrong).exitCode, 2);
+    }
+
     void usageErrorsExitWithTwo() {
         QCOMPARE(RunCli({}).exitCode, 2);
         QCOMPARE(RunCli({QStringLiteral("frobnicate"), QStringLiteral("x")}).exitCode, 2);

@@ -198,6 +198,23 @@ private slots:
         QCOMPARE(files->nameFilters(), QStringList{QStringLiteral("*")});
     }
 
+    void eachGridRowNamesTheFieldsInItsBytes() {
+        QVERIFY(segytest::WriteBytes(dir_.File("fields.sgy"), NumberedSection()));
+        Browse(dir_.File("fields.sgy"));
+        // 4-byte row 18 holds bytes 69-72: both scalars.
+        const QString scalars = w_->StrGrid->RowToolTip(18);
+        QVERIFY2(scalars.startsWith(QStringLiteral("ElevationScalar (scalel), bytes 69-70")),
+                 qPrintable(scalars));
+        QVERIFY(scalars.contains(QStringLiteral("\nSourceGroupScalar (scalco), bytes 71-72")));
+        QVERIFY(w_->StrGrid->RowToolTip(48).startsWith(QStringLiteral("INLINE_3D (iline)")));
+        // The 2-byte view: row 37 is bytes 73-74, the first half of SourceX.
+        w_->ByteSelectRB->setItemIndex(1);
+        w_->ByteSelectRBClick();
+        QVERIFY(
+            w_->StrGrid->RowToolTip(37).startsWith(QStringLiteral("SourceX (sx), bytes 73-76")));
+        QCOMPARE(w_->StrGrid->RowToolTip(121), QString());
+    }
+
     void theLabelChoiceActsOnTheLeftClickedRow() {
         QVERIFY(segytest::WriteBytes(dir_.File("labels.sgy"), NumberedSection()));
         Browse(dir_.File("labels.sgy"));
