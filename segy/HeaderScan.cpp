@@ -90,6 +90,53 @@ void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int3
         FoldHeadersAs<true>(first, count, stride, tables);
 }
 
+// One table of extremes and where they first occur, for NoteExtremes.
+struct ExtremeTable {
+    int32_t* values;
+    int64_t* traces;
+    int words;
+    bool fourByte;
+};
+
+// After a batch has been folded in: every extreme the batch changed, or
+// that no trace holds yet, gets the first trace of the batch that holds it.
+// Batches are short and extremes rarely change after the first ones, so
+// this costs little beside the fold, which stays free of branches.
+void NoteExtremes(const ExtremeTable& table, const int32_t* before, const unsigned char* first,
+                  int64_t count, int64_t stride, int32_t littleEndian, int64_t firstTrace) {
+    for (int i = 0; i < table.words; ++i) {
+        if (table.values[i] == before[i] && table.traces[i] >= 0)
+            continue;
+        for (int64_t h = 0; h < count; ++h) {
+            const unsigned char* word = first + h * stride + (table.fourByte ? 4 : 2) * i;
+            const int32_t value = table.fourByte ? static_cast<int32_t>(Load32(word, littleEndian))
+                                                 : static_cast<int16_t>(Load16(word, littleEndian));
+            if (value == table.values[i]) {
+                table.traces[i] = firstTrace + h;
+                break;
+            }
+        }
+    }
+}
+
+// Folds a batch of headers, the first of them trace `firstTrace`, into the
+// tables and notes where their extremes first occur.
+void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t stride,
+                             int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables) {
+    const ExtremeTable extremes[] = {
+        {tables.Hdr4Min, tables.Hdr4MinTrace, kHeaderWords4, true},
+        {tables.Hdr4Max, tables.Hdr4MaxTrace, kHeaderWords4, true},
+        {tables.Hdr2Min, tables.Hdr2MinTrace, kHeaderWords2, false},
+        {tables.Hdr2Max, tables.Hdr2MaxTrace, kHeaderWords2, false},
+    };
+    int32_t before[4][kHeaderWords2];
+    for (int t = 0; t < 4; ++t)
+        std::copy(extremes[t].values, extremes[t].values + extremes[t].words, before[t]);
+    FoldHeaders(first, count, stride, littleEndian, tables);
+    for (int t = 0; t < 4; ++t)
+        NoteExtremes(extremes[t], before[t], first, count, stride, littleEndian, firstTrace);
+}
+
 // The index a single-trace mode reads, or -1 when it names no trace: a
 // selected number below 1, or the last trace of a file without traces,
 // would lie inside the file header or before the file.
@@ -162,7 +209,7 @@ int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTable
         const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
         if (run.count == 0)
             return k;
-        FoldHeaders(run.first, run.count, run.stride, littleEndian, tables);
+        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -176,6 +223,10 @@ void ResetScanTables(HeaderScanTables& tables) {
     std::fill(std::begin(tables.Hdr4Max), std::end(tables.Hdr4Max), kScanStartMax4);
     std::fill(std::begin(tables.Hdr2Min), std::end(tables.Hdr2Min), kScanStartMin2);
     std::fill(std::begin(tables.Hdr2Max), std::end(tables.Hdr2Max), kScanStartMax2);
+    for (int64_t* traces : {tables.Hdr4MinTrace, tables.Hdr4MaxTrace})
+        std::fill(traces, traces + kHeaderWords4, -1);
+    for (int64_t* traces : {tables.Hdr2MinTrace, tables.Hdr2MaxTrace})
+        std::fill(traces, traces + kHeaderWords2, -1);
 }
 
 int32_t SelectedTraceNumber(const std::string& text) {
@@ -227,7 +278,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         if (index >= 0 &&
             file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength, firstTrace)) ==
                 kTraceHeaderSize) {
-            FoldHeaders(header, 1, kTraceHeaderSize, layout.LittleEndian, tables);
+            FoldHeadersNotingTraces(header, 1, kTraceHeaderSize, layout.LittleEndian, index,
+                                    tables);
             k = 1;
         }
     }

@@ -161,6 +161,22 @@ int64_t TraceAtBarPosition(int32_t position, int64_t numTraces, int32_t tracesPe
     return position * quotient + int64_t{position} * remainder / kInt32Max;
 }
 
+int32_t BarPositionForTrace(int64_t trace, int64_t numTraces, int32_t tracesPerScreen) {
+    const int64_t last = LastFirstTrace(numTraces, tracesPerScreen);
+    const int64_t first = std::clamp<int64_t>(trace, 0, last);
+    if (last <= kInt32Max)
+        return static_cast<int32_t>(first);
+    // The largest position that stands for a trace at or before `first`.
+    const auto scaled = static_cast<int32_t>(static_cast<long double>(first) * kInt32Max / last);
+    int32_t position = std::clamp(scaled, 0, kInt32Max);
+    while (position > 0 && TraceAtBarPosition(position, numTraces, tracesPerScreen) > first)
+        --position;
+    while (position < kInt32Max &&
+           TraceAtBarPosition(position + 1, numTraces, tracesPerScreen) <= first)
+        ++position;
+    return position;
+}
+
 int64_t FirstVisibleTrace(int32_t position, int64_t numTraces, int32_t tracesPerScreen) {
     return std::clamp<int64_t>(TraceAtBarPosition(position, numTraces, tracesPerScreen), 0,
                                LastFirstTrace(numTraces, tracesPerScreen));

@@ -80,6 +80,9 @@ int32_t TraceScrollMaximum(int64_t numTraces, int32_t tracesPerScreen);
 // the position scaled so that 0 and the bar's maximum stand for the first
 // and the last whole window exactly.
 int64_t TraceAtBarPosition(int32_t position, int64_t numTraces, int32_t tracesPerScreen);
+// The bar position whose window starts at `trace`, or as near before it as
+// the bar's positions reach; the last whole window for a trace beyond it.
+int32_t BarPositionForTrace(int64_t trace, int64_t numTraces, int32_t tracesPerScreen);
 // The first trace of the window for a horizontal bar position.
 int64_t FirstVisibleTrace(int32_t position, int64_t numTraces, int32_t tracesPerScreen);
 // The window's start time for a vertical bar position: a multiple of 100 ms.

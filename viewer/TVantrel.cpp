@@ -276,6 +276,7 @@ void TVantrel::BindHandlers() {
     connect(ByteSelectRB, &RadioGroup::Click, this, &TVantrel::ByteSelectRBClick);
     connect(StrGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(StrGrid->viewport()->mapToGlobal(at)); });
+    connect(StrGrid, &QTableWidget::cellDoubleClicked, this, &TVantrel::StrGridDblClick);
     connect(UpperLocation1, &QAction::triggered, this, &TVantrel::UpperLocation1Click);
     connect(LowerLabelLocation1, &QAction::triggered, this, &TVantrel::LowerLabelLocation1Click);
     connect(PB1, &PaintBox::Paint, this, &TVantrel::PB1Paint);

@@ -106,6 +106,8 @@ public slots:
     void AutoScanCBChange();
     void UpperLocation1Click();
     void LowerLabelLocation1Click();
+    // A double click on a grid cell; row counts from 0 below the titles.
+    void StrGridDblClick(int row, int column);
     void PB1Paint(QPainter& painter);
     // `action` is the bar's QAbstractSlider::SliderAction, or kThumbReleased
     // when the user lets go of the thumb.

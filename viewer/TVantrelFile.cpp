@@ -94,15 +94,43 @@ void TVantrel::FillHeaderGrid() {
     StrGrid->SetRowCount(static_cast<int>(rows.size()));
     // Each row's tooltip names the standard's fields in its bytes.
     const int width = fourByte ? 4 : 2;
+    const int64_t* minTraces = fourByte ? State.Hdr4MinTrace : State.Hdr2MinTrace;
+    const int64_t* maxTraces = fourByte ? State.Hdr4MaxTrace : State.Hdr2MaxTrace;
     QStringList tips;
-    for (int r = 1; r < static_cast<int>(rows.size()); ++r)
-        tips << QString::fromStdString(segy::DescribeFields(width * (r - 1) + 1, width * r));
+    for (int r = 1; r < static_cast<int>(rows.size()); ++r) {
+        QString tip = QString::fromStdString(segy::DescribeFields(width * (r - 1) + 1, width * r));
+        // Where the extremes are, counted from 1 as Selected Trace counts.
+        const int64_t minTrace = minTraces[r - 1];
+        const int64_t maxTrace = maxTraces[r - 1];
+        if (minTrace >= 0 && maxTrace >= 0)
+            tip += QStringLiteral("\nmin at trace %1, max at trace %2")
+                       .arg(minTrace + 1)
+                       .arg(maxTrace + 1);
+        tips << tip;
+    }
     StrGrid->SetRowToolTips(tips);
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const auto& cells = rows[static_cast<size_t>(r)];
         for (int c = 0; c < static_cast<int>(cells.size()); ++c)
             StrGrid->SetCell(c, r, QString::fromStdString(cells[static_cast<size_t>(c)]));
     }
+}
+
+void TVantrel::StrGridDblClick(int row, int column) {
+    // Grid row `row` + 1: a double click on its min or max shows the Data
+    // page from the first trace that holds that value.
+    const bool fourByte = State.FourByteMode != 0;
+    const int words = fourByte ? segy::kHeaderWords4 : segy::kHeaderWords2;
+    if (!State.FileLoaded || row < 0 || row >= words || (column != 1 && column != 2))
+        return;
+    const int64_t* traces = column == 1 ? (fourByte ? State.Hdr4MinTrace : State.Hdr2MinTrace)
+                                        : (fourByte ? State.Hdr4MaxTrace : State.Hdr2MaxTrace);
+    if (traces[row] < 0)
+        return;
+    HScrollBar->setValue(BarPositionForTrace(traces[row], State.NumTraces, State.TracesPerScreen));
+    PageControl1->setTabVisible(kDataPage, true);
+    PageControl1->setCurrentIndex(kDataPage);
+    RepaintPlot();
 }
 
 void TVantrel::RepaintPlot() {

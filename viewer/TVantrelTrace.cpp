@@ -5,7 +5,6 @@
 #include "viewer/TraceListing.h"
 #include "viewer/TraceListingSource.h"
 
-
 void TVantrel::TrcSelEDChange() {
     TrcValLB->SetLines(std::make_unique<TraceListingSource>(
         TraceListingLines(State, TrcSelED->text(), HScrollBar->value(), *this)));

@@ -1,6 +1,8 @@
 // vantrel-cli scan: the trace header scan and the header grid.
 #include "app/cli/CliSupport.h"
 
+#include "segy/TraceHeaderFields.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,6 +27,60 @@ bool ModeFromName(const QString& name, int32_t& mode) {
             return true;
         }
     return false;
+}
+
+// One field's extremes from the tables of the word it is: 4-byte fields
+// lie on 4-byte words, 2-byte ones on 2-byte words.
+struct FieldExtremes {
+    int32_t min, max;
+    int64_t minTrace, maxTrace;
+};
+FieldExtremes ExtremesOf(const segy::HeaderScanTables& tables,
+                         const segy::TraceHeaderField& field) {
+    if (field.type == segy::FieldType::Int32) {
+        const int i = (field.firstByte - 1) / 4;
+        return {tables.Hdr4Min[i], tables.Hdr4Max[i], tables.Hdr4MinTrace[i],
+                tables.Hdr4MaxTrace[i]};
+    }
+    const int i = (field.firstByte - 1) / 2;
+    return {tables.Hdr2Min[i], tables.Hdr2Max[i], tables.Hdr2MinTrace[i], tables.Hdr2MaxTrace[i]};
+}
+
+// Every standard field with its name, bytes, extremes and the traces that
+// first hold them (0-based); scaled extremes where the field's scalar is
+// the same in every header scanned.
+QJsonArray FieldsJson(const segy::HeaderScanTables& tables) {
+    QJsonArray fields;
+    for (const segy::TraceHeaderField& field : segy::StandardTraceHeaderFields()) {
+        const FieldExtremes extremes = ExtremesOf(tables, field);
+        QJsonObject object;
+        object[QStringLiteral("Name")] = QString::fromLatin1(field.name);
+        QJsonArray aliases;
+        if (!field.aliases.empty())
+            aliases.append(QString::fromLatin1(field.aliases));
+        object[QStringLiteral("Aliases")] = aliases;
+        object[QStringLiteral("FirstByte")] = field.firstByte;
+        object[QStringLiteral("LastByte")] = field.LastByte();
+        object[QStringLiteral("Type")] = field.type == segy::FieldType::Int32
+                                             ? QStringLiteral("int32")
+                                             : QStringLiteral("int16");
+        object[QStringLiteral("Min")] = extremes.min;
+        object[QStringLiteral("Max")] = extremes.max;
+        object[QStringLiteral("MinTrace")] = static_cast<qint64>(extremes.minTrace);
+        object[QStringLiteral("MaxTrace")] = static_cast<qint64>(extremes.maxTrace);
+        if (const segy::TraceHeaderField* scalar =
+                segy::FieldStartingAt(segy::ScalarFieldByte(field.scalar))) {
+            const FieldExtremes factor = ExtremesOf(tables, *scalar);
+            if (factor.min == factor.max && extremes.minTrace >= 0) {
+                const double a = segy::ApplyScalar(extremes.min, factor.min);
+                const double b = segy::ApplyScalar(extremes.max, factor.min);
+                object[QStringLiteral("ScaledMin")] = std::min(a, b);
+                object[QStringLiteral("ScaledMax")] = std::max(a, b);
+            }
+        }
+        fields.append(object);
+    }
+    return fields;
 }
 
 } // namespace
@@ -76,6 +132,7 @@ int RunScan(const QStringList& arguments) {
         scan[QStringLiteral("Hdr4Max")] = ToJson(state->Hdr4Max, segy::kHeaderWords4);
         scan[QStringLiteral("Hdr2Min")] = ToJson(state->Hdr2Min, segy::kHeaderWords2);
         scan[QStringLiteral("Hdr2Max")] = ToJson(state->Hdr2Max, segy::kHeaderWords2);
+        scan[QStringLiteral("Fields")] = FieldsJson(*state);
         std::printf("%s", QJsonDocument(scan).toJson(QJsonDocument::Compact).constData());
         std::printf("\n");
         return kExitOk;

@@ -277,3 +277,30 @@ TEST(HeaderGridText, ListsEveryWordWithItsByteRange) {
     EXPECT_EQ(two[1], (std::vector<std::string>{"1-2", "32767", "-32767"}));
     EXPECT_EQ(two[120][0], "239-240");
 }
+
+TEST_F(HeaderScanTest, TheFullScanNotesTheFirstTraceOfEveryExtreme) {
+    // Bytes 1-4 dip to -5 at trace 30 and again at 70 (the first counts);
+    // bytes 9-10 hold 32767, the minimum's start value, only at trace 41;
+    // the maximum of bytes 5-8 rises to the last trace, across batches.
+    WriteFile(100, 2, [](int k) {
+        TraceSpec t;
+        t.words4 = {{1, k == 30 || k == 70 ? -5 : k % 7}, {5, k}};
+        t.words2 = {{9, static_cast<int16_t>(k == 41 ? 32767 : 3)}};
+        return t;
+    });
+    ASSERT_EQ(Scan(kScanAll), 1);
+    EXPECT_EQ(tables.Hdr4Min[0], -5);
+    EXPECT_EQ(tables.Hdr4MinTrace[0], 30);
+    EXPECT_EQ(tables.Hdr4MaxTrace[0], 6);
+    EXPECT_EQ(tables.Hdr4MaxTrace[1], 99);
+    EXPECT_EQ(tables.Hdr2Max[4], 32767);
+    EXPECT_EQ(tables.Hdr2MaxTrace[4], 41);
+    EXPECT_EQ(tables.Hdr2MinTrace[4], 0);
+    EXPECT_EQ(tables.Hdr4MinTrace[59], 0); // zeros everywhere: trace 0
+    // One trace: every extreme is that trace; none read: none anywhere.
+    ASSERT_EQ(Scan(kScanSelected, "42"), 1);
+    EXPECT_EQ(tables.Hdr2MaxTrace[4], 41);
+    EXPECT_EQ(tables.Hdr4MinTrace[0], 41);
+    ASSERT_EQ(Scan(kScanSelected, "1000"), 1);
+    EXPECT_EQ(tables.Hdr4MinTrace[0], -1);
+}

@@ -3,6 +3,7 @@
 #include "tests/support/SegyWriter.h"
 #include "tests/viewer/CliRunner.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -47,6 +48,22 @@ private slots:
                                     QStringLiteral(":1"), QStringLiteral("--json")});
         QCOMPARE(QJsonDocument::fromJson(json.out).toJson(QJsonDocument::Compact),
                  QByteArray(R"({"Fields":["CDP"],"Traces":[[0,0],[1,0]]})"));
+        // The full scan names every field with its extremes, the traces
+        // that first hold them, and scaled values under a constant scalar.
+        const CliRun scan = RunCli({QStringLiteral("scan"), path, QStringLiteral("--json")});
+        QJsonObject sourceX, iline;
+        for (const QJsonValue field :
+             QJsonDocument::fromJson(scan.out).object().value("Fields").toArray()) {
+            if (field[QStringLiteral("FirstByte")].toInt() == 73)
+                sourceX = field.toObject();
+            if (field[QStringLiteral("FirstByte")].toInt() == 189)
+                iline = field.toObject();
+        }
+        QCOMPARE(iline.value("Name").toString(), QStringLiteral("INLINE_3D"));
+        QCOMPARE(iline.value("MaxTrace").toInt(), 4);
+        QCOMPARE(sourceX.value("MinTrace").toInt(), 4);
+        QCOMPARE(sourceX.value("ScaledMin").toDouble(), -2800.0);
+        QCOMPARE(sourceX.value("ScaledMax").toDouble(), 0.0);
         // A name that is no field, a range back to front, no fields at all.
         for (const QStringList& wrong :
              {QStringList{QStringLiteral("--fields"), QStringLiteral("ilin")},

@@ -248,6 +248,14 @@ private slots:
         QVERIFY(FirstVisibleTrace(INT32_MAX - 1, kTraces, 100) < kTraces - 100);
         // Files below 2^31 traces: the position is the first trace.
         QCOMPARE(TraceAtBarPosition(950, 1000, 100), int64_t{950});
+        QCOMPARE(BarPositionForTrace(950, 1000, 100), 900);
+        // Back from a trace: the last position that starts at or before it.
+        QCOMPARE(BarPositionForTrace(kTraces - 1, kTraces, 100), INT32_MAX);
+        for (const int64_t trace : {int64_t{0}, int64_t{123456789}, kTraces / 2}) {
+            const int32_t position = BarPositionForTrace(trace, kTraces, 100);
+            QVERIFY(TraceAtBarPosition(position, kTraces, 100) <= trace);
+            QVERIFY(TraceAtBarPosition(position + 1, kTraces, 100) > trace);
+        }
         SectionInputs in = BarsFor(*state, INT32_MAX);
         in.hMaximum = INT32_MAX;
         const auto paint = PaintOnce(*state, in);

@@ -213,6 +213,17 @@ private slots:
         QVERIFY(
             w_->StrGrid->RowToolTip(37).startsWith(QStringLiteral("SourceX (sx), bytes 73-76")));
         QCOMPARE(w_->StrGrid->RowToolTip(121), QString());
+
+        // After a full scan each row says where its extremes first are, and
+        // a double click on one shows the Data page from that trace.
+        w_->ByteSelectRB->setItemIndex(0);
+        w_->ByteSelectRBClick();
+        w_->ScanHdrsBtnClick();
+        QVERIFY(
+            w_->StrGrid->RowToolTip(46).endsWith(QStringLiteral("min at trace 1, max at trace 3")));
+        w_->StrGridDblClick(46 - 1, 2);
+        QCOMPARE(w_->PageControl1->currentIndex(), int(kDataPage));
+        QCOMPARE(w_->HScrollBar->value(), 0); // three traces fit one window
     }
 
     void theLabelChoiceActsOnTheLeftClickedRow() {
