@@ -23,16 +23,24 @@ constexpr auto kEventInterval = std::chrono::milliseconds(5);
 constexpr int kFoldPartBytes = 16;
 static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
 
+// The minimum and maximum tables a fold enters headers into.
+struct FoldTables {
+    int32_t* min4;
+    int32_t* max4;
+    int32_t* min2;
+    int32_t* max2;
+};
+
 template <bool kBigEndian>
 [[gnu::always_inline]] inline void FoldHeadersAs(const unsigned char* first, int64_t count,
-                                                 int64_t stride, HeaderScanTables& tables) {
+                                                 int64_t stride, const FoldTables& tables) {
     constexpr int kWords2 = kFoldPartBytes / 2;
     constexpr int kWords4 = kFoldPartBytes / 4;
     for (int part = 0; part < kTraceHeaderSize; part += kFoldPartBytes) {
-        int32_t* const min4 = tables.Hdr4Min + part / 4;
-        int32_t* const max4 = tables.Hdr4Max + part / 4;
-        int32_t* const min2 = tables.Hdr2Min + part / 2;
-        int32_t* const max2 = tables.Hdr2Max + part / 2;
+        int32_t* const min4 = tables.min4 + part / 4;
+        int32_t* const max4 = tables.max4 + part / 4;
+        int32_t* const min2 = tables.min2 + part / 2;
+        int32_t* const max2 = tables.max2 + part / 2;
         // The 2-byte tables only ever hold start values and 16-bit words,
         // so their entries fit the width of the words.
         int32_t low4[kWords4], high4[kWords4];
@@ -83,7 +91,7 @@ template <bool kBigEndian>
 [[gnu::target_clones("arch=x86-64-v2", "default")]]
 #endif
 void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 HeaderScanTables& tables) {
+                 const FoldTables& tables) {
     if (littleEndian)
         FoldHeadersAs<false>(first, count, stride, tables);
     else
@@ -119,10 +127,25 @@ void NoteExtremes(const ExtremeTable& table, const int32_t* before, const unsign
     }
 }
 
+// Enters a column's extremes into the tables.
+void MergeColumn(const WordExtremes& column, HeaderScanTables& tables) {
+    for (int i = 0; i < kHeaderWords4; ++i) {
+        tables.Hdr4Min[i] = std::min(tables.Hdr4Min[i], column.Min4[i]);
+        tables.Hdr4Max[i] = std::max(tables.Hdr4Max[i], column.Max4[i]);
+    }
+    for (int i = 0; i < kHeaderWords2; ++i) {
+        tables.Hdr2Min[i] = std::min(tables.Hdr2Min[i], column.Min2[i]);
+        tables.Hdr2Max[i] = std::max(tables.Hdr2Max[i], column.Max2[i]);
+    }
+}
+
 // Folds a batch of headers, the first of them trace `firstTrace`, into the
-// tables and notes where their extremes first occur.
+// tables and notes where their extremes first occur. With an inspection,
+// the batch is folded into its envelope column, which then enters the
+// tables, and the inspection follows the headers.
 void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t stride,
-                             int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables) {
+                             int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables,
+                             HeaderInspection* inspection = nullptr) {
     const ExtremeTable extremes[] = {
         {tables.Hdr4Min, tables.Hdr4MinTrace, kHeaderWords4, true},
         {tables.Hdr4Max, tables.Hdr4MaxTrace, kHeaderWords4, true},
@@ -132,7 +155,16 @@ void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t 
     int32_t before[4][kHeaderWords2];
     for (int t = 0; t < 4; ++t)
         std::copy(extremes[t].values, extremes[t].values + extremes[t].words, before[t]);
-    FoldHeaders(first, count, stride, littleEndian, tables);
+    if (inspection) {
+        WordExtremes& column = inspection->ColumnFor(firstTrace);
+        FoldHeaders(first, count, stride, littleEndian,
+                    {column.Min4, column.Max4, column.Min2, column.Max2});
+        MergeColumn(column, tables);
+        inspection->Take(first, count, stride, firstTrace);
+    } else {
+        FoldHeaders(first, count, stride, littleEndian,
+                    {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
+    }
     for (int t = 0; t < 4; ++t)
         NoteExtremes(extremes[t], before[t], first, count, stride, littleEndian, firstTrace);
 }
@@ -201,15 +233,19 @@ private:
 // Reads every header in order until a read comes up short. Batches end at
 // every progress step and wherever the reader's runs end.
 int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTables& tables,
-                FullScanPacer& pacer) {
+                FullScanPacer& pacer, HeaderInspection* inspection) {
     int64_t k = 0;
     for (;;) {
         if (!pacer.BeforeBatch())
             return k;
-        const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
+        int64_t most = FullScanPacer::BatchSize(k);
+        if (inspection)
+            most = std::min(most, inspection->ColumnEnd(k) - k);
+        const HeaderRun run = reader.Next(most);
         if (run.count == 0)
             return k;
-        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables);
+        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables,
+                                inspection);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -236,8 +272,8 @@ int32_t SelectedTraceNumber(const std::string& text) {
 }
 
 int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout& layout,
-                         HeaderScanTables& tables, const ScanContext& context,
-                         int64_t* headersRead) {
+                         HeaderScanTables& tables, const ScanContext& context, int64_t* headersRead,
+                         HeaderInspection* inspection) {
     const int32_t traceLength = StoredTraceLength(layout.NumSamples, layout.BytesPerSample,
                                                   layout.Framing.TraceHeaderExtensions);
     const int64_t firstTrace = layout.Framing.FirstTraceOffset;
@@ -265,7 +301,14 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         file.AdviseSequential();
         FullScanPacer pacer(progress, layout.NumTraces);
         TraceHeaderReader reader(file, traceLength, firstTrace, ChooseHeaderReading(traceLength));
-        k = ScanAll(reader, layout.LittleEndian, tables, pacer);
+        if (inspection)
+            inspection->Start(layout.NumTraces, layout.LittleEndian);
+        k = ScanAll(reader, layout.LittleEndian, tables, pacer, inspection);
+        if (inspection) {
+            inspection->Finish();
+            inspection->NoteExtremeTraces(tables.Hdr4MinTrace, tables.Hdr4MaxTrace,
+                                          tables.Hdr2MinTrace, tables.Hdr2MaxTrace);
+        }
 
         progress.HideProgress();
         progress.SetProgressText("");

@@ -2,6 +2,7 @@
 // every 2-byte trace-header location over all traces or over one trace.
 #pragma once
 
+#include "segy/HeaderInspection.h"
 #include "segy/SegyFormat.h"
 #include "segy/UserMessages.h"
 
@@ -101,10 +102,12 @@ int32_t SelectedTraceNumber(const std::string& text);
 // Scans `path` in `mode` into `tables`. Returns 1 when the file was opened,
 // however many headers it held, and 0 when it could not be opened (the user
 // is told, the tables hold their start values). `headersRead`, when given,
-// receives the number of headers that entered the tables.
+// receives the number of headers that entered the tables. `inspection`,
+// when given, learns the rest of what a scan of every header can tell in
+// the same pass; other modes leave it as it was.
 int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout& layout,
                          HeaderScanTables& tables, const ScanContext& context,
-                         int64_t* headersRead = nullptr);
+                         int64_t* headersRead = nullptr, HeaderInspection* inspection = nullptr);
 
 // The header grid as text: the title row (4 cells), then one row of 3 cells
 // (byte range, minimum, maximum) per word of the chosen form.

@@ -71,8 +71,15 @@ int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
     const segy::ScanContext context{*this, progress,
                                     [this] { return SelTrcED->text().toStdString(); }};
     ++scansRunning_;
-    const int32_t result =
-        segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context);
+    // A full scan also fills the Inspect page; another file's inspection
+    // is forgotten when a single header of this one is scanned.
+    const bool full = mode == segy::kScanAll;
+    if (!full && path != State.InspectedFile)
+        State.Inspection.Clear();
+    if (full)
+        State.InspectedFile = path;
+    const int32_t result = segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context,
+                                                  nullptr, full ? &State.Inspection : nullptr);
     --scansRunning_;
     if (scansRunning_ == 0 && closeRequested_)
         QTimer::singleShot(0, this, &QWidget::close);

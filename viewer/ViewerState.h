@@ -44,6 +44,9 @@ struct ViewerState : segy::SegyFileSummary, segy::HeaderScanTables {
     std::string DataFolder;
     std::string CurrentFile;
     std::vector<std::string> FolderFiles;
+    // What the last full scan of the current file learnt beyond the grid.
+    segy::HeaderInspection Inspection;
+    std::string InspectedFile;
 
     // Renderer buffers, reused for every trace of every paint.
     std::vector<int32_t> PolyCounts = std::vector<int32_t>(kRendererBufferCapacity);

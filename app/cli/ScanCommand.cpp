@@ -49,7 +49,79 @@ FieldExtremes ExtremesOf(const segy::HeaderScanTables& tables,
 // Every standard field with its name, bytes, extremes and the traces that
 // first hold them (0-based); scaled extremes where the field's scalar is
 // the same in every header scanned.
-QJsonArray FieldsJson(const segy::HeaderScanTables& tables) {
+QJsonObject CharacterJson(const segy::HeaderInspection& inspection, int word) {
+    const segy::WordCharacter& c = inspection.Character(word);
+    QJsonObject object;
+    object[QStringLiteral("Kind")] = QString::fromLatin1(segy::CharacterKindName(c.kind));
+    object[QStringLiteral("Text")] = QString::fromStdString(
+        segy::DescribeCharacter(c, inspection.Min(word), inspection.Max(word)));
+    object[QStringLiteral("Distinct")] = static_cast<qint64>(c.distinct);
+    if (c.kind == segy::CharacterKind::Increasing || c.kind == segy::CharacterKind::Decreasing)
+        object[QStringLiteral("Strict")] = c.strict;
+    if (c.step)
+        object[QStringLiteral("Step")] = static_cast<qint64>(c.step);
+    if (c.every)
+        object[QStringLiteral("Every")] = static_cast<qint64>(c.every);
+    if (c.kind == segy::CharacterKind::Cycle) {
+        object[QStringLiteral("Period")] = static_cast<qint64>(c.period);
+        object[QStringLiteral("Restarts")] = static_cast<qint64>(c.restarts);
+    }
+    if (c.scaled)
+        object[QStringLiteral("ScalarChanges")] = c.scalarChanges;
+    return object;
+}
+
+QJsonObject AxisJson(const segy::KeyAxis& axis) {
+    QJsonObject object;
+    object[QStringLiteral("FirstByte")] = axis.firstByte;
+    object[QStringLiteral("First")] = axis.first;
+    object[QStringLiteral("Last")] = axis.last;
+    object[QStringLiteral("Step")] = static_cast<qint64>(axis.step);
+    object[QStringLiteral("Count")] = static_cast<qint64>(axis.count);
+    return object;
+}
+
+QJsonObject GeometryJson(const segy::SurveyGeometry& g) {
+    QJsonObject object;
+    object[QStringLiteral("Kind")] = QString::fromStdString(g.kind);
+    object[QStringLiteral("Why")] = QString::fromStdString(g.why);
+    if (g.kind == "3D") {
+        object[QStringLiteral("Inline")] = AxisJson(g.inlineKey);
+        object[QStringLiteral("Crossline")] = AxisJson(g.crosslineKey);
+        object[QStringLiteral("GridTraces")] = static_cast<qint64>(g.gridTraces);
+        object[QStringLiteral("MissingTraces")] = static_cast<qint64>(g.missingTraces);
+        if (g.hasCorners) {
+            QJsonArray corners;
+            for (const auto& corner : g.corners)
+                corners.append(QJsonArray{corner[0], corner[1]});
+            object[QStringLiteral("Corners")] = corners;
+            object[QStringLiteral("CornersIn")] = QString::fromLatin1(
+                segy::CoordinatePairName(static_cast<segy::CoordinatePair>(g.cornerPair)));
+        }
+    } else if (g.kind == "2D") {
+        object[QStringLiteral("Line")] = AxisJson(g.lineKey);
+    } else if (g.kind == "prestack") {
+        object[QStringLiteral("Gather")] = AxisJson(g.lineKey);
+    }
+    QJsonObject extents;
+    for (int p = 0; p < segy::kCoordinatePairs; ++p) {
+        const segy::AreaExtent& e = g.extents[p];
+        if (!e.known)
+            continue;
+        extents[QString::fromLatin1(
+            segy::CoordinatePairName(static_cast<segy::CoordinatePair>(p)))] =
+            QJsonObject{{QStringLiteral("MinX"), e.minX},
+                        {QStringLiteral("MaxX"), e.maxX},
+                        {QStringLiteral("MinY"), e.minY},
+                        {QStringLiteral("MaxY"), e.maxY},
+                        {QStringLiteral("ScalarChanges"), e.scalarChanges}};
+    }
+    object[QStringLiteral("Extents")] = extents;
+    return object;
+}
+
+QJsonArray FieldsJson(const segy::HeaderScanTables& tables,
+                      const segy::HeaderInspection& inspection) {
     QJsonArray fields;
     for (const segy::TraceHeaderField& field : segy::StandardTraceHeaderFields()) {
         const FieldExtremes extremes = ExtremesOf(tables, field);
@@ -68,8 +140,13 @@ QJsonArray FieldsJson(const segy::HeaderScanTables& tables) {
         object[QStringLiteral("Max")] = extremes.max;
         object[QStringLiteral("MinTrace")] = static_cast<qint64>(extremes.minTrace);
         object[QStringLiteral("MaxTrace")] = static_cast<qint64>(extremes.maxTrace);
-        if (const segy::TraceHeaderField* scalar =
-                segy::FieldStartingAt(segy::ScalarFieldByte(field.scalar))) {
+        const int word = segy::InspectedWordIndex(field.firstByte, field.type);
+        if (inspection.Finished() && word >= 0 && inspection.Character(word).scaled) {
+            // Each trace's value with that trace's scalar.
+            object[QStringLiteral("ScaledMin")] = inspection.Character(word).scaledMin;
+            object[QStringLiteral("ScaledMax")] = inspection.Character(word).scaledMax;
+        } else if (const segy::TraceHeaderField* scalar =
+                       segy::FieldStartingAt(segy::ScalarFieldByte(field.scalar))) {
             const FieldExtremes factor = ExtremesOf(tables, *scalar);
             if (factor.min == factor.max && extremes.minTrace >= 0) {
                 const double a = segy::ApplyScalar(extremes.min, factor.min);
@@ -78,6 +155,8 @@ QJsonArray FieldsJson(const segy::HeaderScanTables& tables) {
                 object[QStringLiteral("ScaledMax")] = std::max(a, b);
             }
         }
+        if (inspection.Finished() && word >= 0)
+            object[QStringLiteral("Character")] = CharacterJson(inspection, word);
         fields.append(object);
     }
     return fields;
@@ -122,7 +201,8 @@ int RunScan(const QStringList& arguments) {
     const std::string selected = parser.value(QStringLiteral("trace")).toStdString();
     const segy::ScanContext context{messages, progress, [&] { return selected; }};
     int64_t headersRead = 0;
-    if (!segy::ScanTraceHeaders(mode, path, state->ScanLayoutNow(), *state, context, &headersRead))
+    if (!segy::ScanTraceHeaders(mode, path, state->ScanLayoutNow(), *state, context, &headersRead,
+                                &state->Inspection))
         return kExitFileProblem;
 
     if (parser.isSet(QStringLiteral("json"))) {
@@ -132,7 +212,9 @@ int RunScan(const QStringList& arguments) {
         scan[QStringLiteral("Hdr4Max")] = ToJson(state->Hdr4Max, segy::kHeaderWords4);
         scan[QStringLiteral("Hdr2Min")] = ToJson(state->Hdr2Min, segy::kHeaderWords2);
         scan[QStringLiteral("Hdr2Max")] = ToJson(state->Hdr2Max, segy::kHeaderWords2);
-        scan[QStringLiteral("Fields")] = FieldsJson(*state);
+        scan[QStringLiteral("Fields")] = FieldsJson(*state, state->Inspection);
+        if (state->Inspection.Finished())
+            scan[QStringLiteral("Geometry")] = GeometryJson(state->Inspection.Geometry());
         std::printf("%s", QJsonDocument(scan).toJson(QJsonDocument::Compact).constData());
         std::printf("\n");
         return kExitOk;

@@ -1,0 +1,807 @@
+#include "segy/HeaderInspection.h"
+
+#include "segy/ByteOrder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numeric>
+
+namespace segy {
+
+namespace {
+
+// 4-byte words outside the standard's 4-byte fields that files commonly use
+// for inline and crossline numbers.
+constexpr int kExtraKeyBytes[] = {221};
+
+// Headers are compared with the one before them this many bytes at a time;
+// only the words in chunks that differ are looked at further.
+constexpr int kChunkBytes = 8;
+constexpr int kChunks = kTraceHeaderSize / kChunkBytes;
+constexpr int kMostWordsPerChunk = 8;
+
+// Slots of a word's set of distinct values: twice the bound keeps probing
+// short.
+constexpr int kDistinctSlots = 2 * kDistinctValueBound;
+constexpr int64_t kEmptySlot = std::numeric_limits<int64_t>::min();
+
+// Where keys are looked for: the standard's inline and crossline words
+// first, then the words users' files commonly hold them in.
+constexpr int kSlowKeyBytes[] = {189, 193, 9, 17, 21, 221, 5, 1, 13, 25, 197};
+constexpr int kFastKeyBytes[] = {193, 189, 21, 13, 25, 9, 17, 225, 221, 1, 5, 197};
+// Words that number the traces of a 2D line.
+constexpr int kLineKeyBytes[] = {21, 197, 17};
+// Words that number gathers of a prestack file.
+constexpr int kGatherKeyBytes[] = {9, 21, 17, 189, 193, 197};
+constexpr int kOffsetByte = 37;
+// Words that number the traces within a gather: channel, ensemble trace.
+constexpr int kWithinGatherBytes[] = {13, 25};
+// More missing than present grid positions: not a grid worth naming.
+constexpr double kMostMissingShare = 0.5;
+
+struct ChunkWords {
+    int count = 0;
+    int words[kMostWordsPerChunk] = {};
+};
+
+struct WordTable {
+    std::vector<InspectedWord> words;
+    std::array<ChunkWords, kChunks> chunks{};
+};
+
+const WordTable& Table() {
+    static const WordTable table = [] {
+        WordTable t;
+        for (const TraceHeaderField& field : StandardTraceHeaderFields())
+            t.words.push_back({field.firstByte, field.type, field.scalar, &field});
+        for (int byte : kExtraKeyBytes)
+            t.words.push_back({byte, FieldType::Int32, FieldScalar::None, nullptr});
+        for (int i = 0; i < static_cast<int>(t.words.size()); ++i) {
+            const int offset = t.words[i].firstByte - 1;
+            const int firstChunk = offset / kChunkBytes;
+            const int lastChunk = (offset + t.words[i].Width() - 1) / kChunkBytes;
+            for (int c = firstChunk; c <= lastChunk; ++c)
+                if (t.chunks[c].count < kMostWordsPerChunk)
+                    t.chunks[c].words[t.chunks[c].count++] = i;
+        }
+        return t;
+    }();
+    return table;
+}
+
+int32_t WordValue(const unsigned char* header, const InspectedWord& word, int32_t littleEndian) {
+    const unsigned char* at = header + word.firstByte - 1;
+    if (word.type == FieldType::Int16)
+        return static_cast<int16_t>(Load16(at, littleEndian));
+    return static_cast<int32_t>(Load32(at, littleEndian));
+}
+
+// The changes of a word in one direction (up or down): their sizes and
+// where they happen.
+struct DirectionRun {
+    int64_t count = 0;
+    int64_t step = 0;
+    bool stepsAlike = true;
+    int64_t gcd = 0;
+    int64_t firstTrace = -1;
+    int64_t lastTrace = -1;
+    int64_t interval = 0;
+    bool intervalsAlike = true;
+    int32_t valueAfter = 0;
+    bool valuesAfterAlike = true;
+
+    void Note(int64_t size, int64_t trace, int32_t value) {
+        if (count == 0) {
+            step = gcd = size;
+            firstTrace = trace;
+            valueAfter = value;
+        } else {
+            if (size != step) {
+                stepsAlike = false;
+                gcd = std::gcd(gcd, size);
+            }
+            const int64_t gap = trace - lastTrace;
+            if (count == 1)
+                interval = gap;
+            else if (gap != interval)
+                intervalsAlike = false;
+            if (value != valueAfter)
+                valuesAfterAlike = false;
+        }
+        lastTrace = trace;
+        ++count;
+    }
+};
+
+bool IsScalarWord(const InspectedWord& word) {
+    if (word.type != FieldType::Int16)
+        return false;
+    for (FieldScalar scalar : {FieldScalar::Elevation, FieldScalar::Coordinate, FieldScalar::Time,
+                               FieldScalar::ShotPoint})
+        if (word.firstByte == ScalarFieldByte(scalar))
+            return true;
+    return false;
+}
+
+uint64_t HashValue(int32_t value) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(value)) * 0x9E3779B97F4A7C15ull) >> 40;
+}
+
+std::string ValueCount(int64_t distinct) {
+    if (distinct < 0)
+        return "more than " + std::to_string(kDistinctValueBound) + " values";
+    return std::to_string(distinct) + (distinct == 1 ? " value" : " values");
+}
+
+std::string TraceCount(int64_t traces) {
+    return traces == 1 ? "each trace" : "every " + std::to_string(traces) + " traces";
+}
+
+} // namespace
+
+struct HeaderInspection::History {
+    int32_t prev = 0;
+    int32_t first = 0;
+    int64_t changes = 0;
+    DirectionRun up, down;
+    int64_t runStart = 0;
+    int64_t firstRun = 0;
+    bool runsAlike = true;
+    std::unique_ptr<int64_t[]> slots;
+    int distinct = 0;
+    bool saturated = false;
+    bool scaled = false;
+    double scaledMin = 0, scaledMax = 0;
+
+    void Count(int32_t value) {
+        if (saturated)
+            return;
+        if (!slots) {
+            slots = std::make_unique<int64_t[]>(kDistinctSlots);
+            std::fill(slots.get(), slots.get() + kDistinctSlots, kEmptySlot);
+        }
+        for (uint64_t i = HashValue(value) % kDistinctSlots;; i = (i + 1) % kDistinctSlots) {
+            if (slots[i] == value)
+                return;
+            if (slots[i] == kEmptySlot) {
+                if (distinct == kDistinctValueBound) {
+                    saturated = true;
+                    slots.reset();
+                    return;
+                }
+                slots[i] = value;
+                ++distinct;
+                return;
+            }
+        }
+    }
+
+    void Start(int32_t value) {
+        *this = History();
+        prev = first = value;
+        Count(value);
+    }
+
+    void Change(int32_t value, int64_t trace) {
+        const int64_t delta = int64_t{value} - prev;
+        if (delta > 0)
+            up.Note(delta, trace, value);
+        else
+            down.Note(-delta, trace, value);
+        const int64_t run = trace - runStart;
+        if (changes == 0)
+            firstRun = run;
+        else if (run != firstRun)
+            runsAlike = false;
+        runStart = trace;
+        ++changes;
+        prev = value;
+        Count(value);
+    }
+
+    void Scale(double value) {
+        if (!scaled || value < scaledMin)
+            scaledMin = value;
+        if (!scaled || value > scaledMax)
+            scaledMax = value;
+        scaled = true;
+    }
+};
+
+const std::vector<InspectedWord>& InspectedWords() {
+    return Table().words;
+}
+
+int InspectedWordIndex(int firstByte, FieldType type) {
+    const auto& words = Table().words;
+    for (int i = 0; i < static_cast<int>(words.size()); ++i)
+        if (words[i].firstByte == firstByte && words[i].type == type)
+            return i;
+    return -1;
+}
+
+const char* CharacterKindName(CharacterKind kind) {
+    switch (kind) {
+    case CharacterKind::Constant:
+        return "constant";
+    case CharacterKind::Increasing:
+        return "increasing";
+    case CharacterKind::Decreasing:
+        return "decreasing";
+    case CharacterKind::Stepped:
+        return "stepped";
+    case CharacterKind::Cycle:
+        return "cycle";
+    case CharacterKind::Varying:
+        return "varying";
+    default:
+        return "none";
+    }
+}
+
+std::string DescribeCharacter(const WordCharacter& c, int32_t min, int32_t max) {
+    const std::string values = ValueCount(c.distinct);
+    const bool rising = c.last >= c.first;
+    const std::string verb = rising ? "increases" : "decreases";
+    switch (c.kind) {
+    case CharacterKind::None:
+        return "no traces";
+    case CharacterKind::Constant:
+        return "constant " + std::to_string(c.first);
+    case CharacterKind::Increasing:
+    case CharacterKind::Decreasing:
+        if (c.strict && c.step)
+            return verb + " by " + std::to_string(c.step) + " each trace, " + values;
+        return verb + (c.strict ? " on every trace, " : ", not on every trace, ") + values;
+    case CharacterKind::Stepped:
+        return verb + (c.step ? " by " + std::to_string(c.step) : std::string()) + " " +
+               TraceCount(c.every) + ", " + values;
+    case CharacterKind::Cycle: {
+        std::string text = "cycles from " + std::to_string(c.restartValue) + " to " +
+                           std::to_string(c.restartValue == min ? max : min) +
+                           (c.step ? " by " + std::to_string(c.step) : " in uneven steps");
+        if (c.every > 1)
+            text += " " + TraceCount(c.every);
+        if (c.period)
+            return text + ", restarting every " + std::to_string(c.period) + " traces";
+        return text + ", restarting " + std::to_string(c.restarts) + " times irregularly, " +
+               values;
+    }
+    case CharacterKind::Varying:
+        return "varies, " + values;
+    }
+    return {};
+}
+
+const char* CoordinatePairName(CoordinatePair pair) {
+    switch (pair) {
+    case CoordinatePair::Cdp:
+        return "CDP";
+    case CoordinatePair::Source:
+        return "Source";
+    default:
+        return "Receiver";
+    }
+}
+
+HeaderInspection::HeaderInspection() = default;
+HeaderInspection::~HeaderInspection() = default;
+
+void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
+    littleEndian_ = littleEndian;
+    expected_ = std::max<int64_t>(expectedTraces, 0);
+    seen_ = 0;
+    finished_ = false;
+    const size_t words = InspectedWords().size();
+    histories_.clear();
+    histories_.resize(words);
+    characters_.assign(words, WordCharacter());
+    min_.assign(words, 0);
+    max_.assign(words, 0);
+    minTrace_.assign(words, -1);
+    maxTrace_.assign(words, -1);
+    const int64_t columns = std::clamp<int64_t>(expected_, 1, kEnvelopeColumns);
+    WordExtremes start;
+    std::fill(std::begin(start.Min4), std::end(start.Min4), std::numeric_limits<int32_t>::max());
+    std::fill(std::begin(start.Max4), std::end(start.Max4), std::numeric_limits<int32_t>::min());
+    std::fill(std::begin(start.Min2), std::end(start.Min2), std::numeric_limits<int16_t>::max());
+    std::fill(std::begin(start.Max2), std::end(start.Max2), std::numeric_limits<int16_t>::min());
+    columns_.assign(static_cast<size_t>(columns), start);
+    columnUsed_.assign(static_cast<size_t>(columns), 0);
+    sampleTraces_.clear();
+    sampleHeaders_.clear();
+    sampleTraces_.reserve(static_cast<size_t>(std::min<int64_t>(expected_, kSampledHeaders)));
+    nextSample_ = 0;
+    geometry_ = SurveyGeometry();
+}
+
+int64_t HeaderInspection::ColumnFirstTrace(int column) const {
+    const int64_t columns = Columns();
+    const int64_t traces = std::max<int64_t>(expected_, 1);
+    return (column * traces + columns - 1) / columns;
+}
+
+int64_t HeaderInspection::ColumnEnd(int64_t trace) const {
+    const int64_t columns = Columns();
+    const int64_t traces = std::max<int64_t>(expected_, 1);
+    const int64_t column = std::min(columns - 1, trace * columns / traces);
+    if (column == columns - 1)
+        return std::numeric_limits<int64_t>::max();
+    return ColumnFirstTrace(static_cast<int>(column + 1));
+}
+
+WordExtremes& HeaderInspection::ColumnFor(int64_t trace) {
+    const int64_t columns = Columns();
+    const int64_t traces = std::max<int64_t>(expected_, 1);
+    return columns_[static_cast<size_t>(std::min(columns - 1, trace * columns / traces))];
+}
+
+bool HeaderInspection::ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const {
+    if (column < 0 || column >= Columns() || columnUsed_[column] == 0)
+        return false;
+    const InspectedWord& word = InspectedWords()[wordIndex];
+    const WordExtremes& e = columns_[column];
+    if (word.type == FieldType::Int32) {
+        min = e.Min4[(word.firstByte - 1) / 4];
+        max = e.Max4[(word.firstByte - 1) / 4];
+    } else {
+        min = e.Min2[(word.firstByte - 1) / 2];
+        max = e.Max2[(word.firstByte - 1) / 2];
+    }
+    return true;
+}
+
+void HeaderInspection::NoteExtremeTraces(const int64_t* min4, const int64_t* max4,
+                                         const int64_t* min2, const int64_t* max2) {
+    const auto& words = InspectedWords();
+    for (size_t w = 0; w < words.size(); ++w) {
+        const bool four = words[w].type == FieldType::Int32;
+        const int i = (words[w].firstByte - 1) / words[w].Width();
+        minTrace_[w] = four ? min4[i] : min2[i];
+        maxTrace_[w] = four ? max4[i] : max2[i];
+    }
+}
+
+const unsigned char* HeaderInspection::SampleHeader(int64_t i) const {
+    return sampleHeaders_.data() + i * kTraceHeaderSize;
+}
+
+int32_t HeaderInspection::SampleValue(int64_t i, int wordIndex) const {
+    return WordValue(SampleHeader(i), InspectedWords()[wordIndex], littleEndian_);
+}
+
+void HeaderInspection::SampleCoordinates(int64_t i, CoordinatePair pair, double& x,
+                                         double& y) const {
+    const unsigned char* header = SampleHeader(i);
+    const int scalar = static_cast<int16_t>(
+        Load16(header + ScalarFieldByte(FieldScalar::Coordinate) - 1, littleEndian_));
+    const int xByte = kCoordinatePairX[static_cast<int>(pair)];
+    x = ApplyScalar(static_cast<int32_t>(Load32(header + xByte - 1, littleEndian_)), scalar);
+    y = ApplyScalar(static_cast<int32_t>(Load32(header + xByte + 3, littleEndian_)), scalar);
+}
+
+void HeaderInspection::NoteScaled(int wordIndex, const unsigned char* header) {
+    const InspectedWord& word = InspectedWords()[wordIndex];
+    const int scalarByte = ScalarFieldByte(word.scalar);
+    const int32_t scalar = static_cast<int16_t>(Load16(header + scalarByte - 1, littleEndian_));
+    histories_[wordIndex].Scale(ApplyScalar(histories_[wordIndex].prev, scalar));
+}
+
+void HeaderInspection::StartHistories(const unsigned char* header) {
+    const auto& words = InspectedWords();
+    for (size_t i = 0; i < words.size(); ++i)
+        histories_[i].Start(WordValue(header, words[i], littleEndian_));
+    for (size_t i = 0; i < words.size(); ++i)
+        if (words[i].scalar != FieldScalar::None)
+            NoteScaled(static_cast<int>(i), header);
+}
+
+void HeaderInspection::TakeOne(const unsigned char* header, const unsigned char* previous,
+                               int64_t trace) {
+    const WordTable& table = Table();
+    bool scalarChanged = false;
+    for (int c = 0; c < kChunks; ++c) {
+        uint64_t now, before;
+        std::memcpy(&now, header + c * kChunkBytes, kChunkBytes);
+        std::memcpy(&before, previous + c * kChunkBytes, kChunkBytes);
+        if (now == before)
+            continue;
+        const ChunkWords& chunk = table.chunks[c];
+        for (int k = 0; k < chunk.count; ++k) {
+            const int w = chunk.words[k];
+            const InspectedWord& word = table.words[w];
+            const int32_t value = WordValue(header, word, littleEndian_);
+            History& history = histories_[w];
+            if (value == history.prev)
+                continue;
+            history.Change(value, trace);
+            if (word.scalar != FieldScalar::None)
+                NoteScaled(w, header);
+            else if (IsScalarWord(word))
+                scalarChanged = true;
+        }
+    }
+    // A changed scalar rescales the words it applies to even where they
+    // kept their value.
+    if (scalarChanged)
+        for (int w = 0; w < static_cast<int>(table.words.size()); ++w)
+            if (table.words[w].scalar != FieldScalar::None)
+                NoteScaled(w, header);
+}
+
+void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t stride,
+                            int64_t firstTrace) {
+    if (count <= 0)
+        return;
+    const int64_t columns = Columns();
+    const int64_t traces = std::max<int64_t>(expected_, 1);
+    columnUsed_[static_cast<size_t>(std::min(columns - 1, firstTrace * columns / traces))] += count;
+    for (int64_t h = 0; h < count; ++h) {
+        const unsigned char* header = first + h * stride;
+        const int64_t trace = firstTrace + h;
+        if (trace == 0)
+            StartHistories(header);
+        else
+            TakeOne(header, h ? header - stride : previous_.data(), trace);
+        if (trace == nextSample_ && static_cast<int64_t>(sampleTraces_.size()) < kSampledHeaders) {
+            sampleTraces_.push_back(trace);
+            sampleHeaders_.insert(sampleHeaders_.end(), header, header + kTraceHeaderSize);
+            // Spread the sample evenly with a jitter, so that no period of
+            // the file's keys can line up with it.
+            const int64_t i = static_cast<int64_t>(sampleTraces_.size());
+            if (expected_ <= kSampledHeaders) {
+                nextSample_ = trace + 1;
+            } else {
+                const double share = static_cast<double>(expected_) / kSampledHeaders;
+                const double jitter = std::fmod(i * 0.6180339887498949, 1.0);
+                nextSample_ = std::max(trace + 1, static_cast<int64_t>((i + jitter) * share));
+            }
+        }
+    }
+    std::memcpy(previous_.data(), first + (count - 1) * stride, kTraceHeaderSize);
+    seen_ = firstTrace + count;
+}
+
+void HeaderInspection::Finish() {
+    const auto& words = InspectedWords();
+    for (size_t w = 0; w < words.size(); ++w) {
+        int32_t low = 0, high = 0;
+        bool any = false;
+        for (int c = 0; c < Columns(); ++c) {
+            int32_t a, b;
+            if (!ColumnRange(c, static_cast<int>(w), a, b))
+                continue;
+            low = any ? std::min(low, a) : a;
+            high = any ? std::max(high, b) : b;
+            any = true;
+        }
+        min_[w] = low;
+        max_[w] = high;
+
+        const History& h = histories_[w];
+        WordCharacter& c = characters_[w];
+        c = WordCharacter();
+        if (seen_ == 0)
+            continue;
+        c.first = h.first;
+        c.last = h.prev;
+        c.changes = h.changes;
+        c.distinct = h.saturated ? -1 : h.distinct;
+        c.scaled = h.scaled;
+        c.scaledMin = h.scaledMin;
+        c.scaledMax = h.scaledMax;
+        if (words[w].scalar != FieldScalar::None) {
+            const int s = InspectedWordIndex(ScalarFieldByte(words[w].scalar), FieldType::Int16);
+            c.scalarChanges = s >= 0 && histories_[s].changes > 0;
+        }
+        if (h.changes == 0) {
+            c.kind = CharacterKind::Constant;
+            continue;
+        }
+        // The run still open at the end may be cut short, not longer.
+        const bool runsAlike = h.runsAlike && seen_ - h.runStart <= h.firstRun;
+        if (h.up.count == 0 || h.down.count == 0) {
+            const DirectionRun& main = h.up.count ? h.up : h.down;
+            const int64_t sign = h.up.count ? 1 : -1;
+            c.step = main.stepsAlike ? sign * main.step : 0;
+            c.stepGcd = sign * main.gcd;
+            c.strict = h.changes == seen_ - 1;
+            if (!c.strict && runsAlike) {
+                c.kind = CharacterKind::Stepped;
+                c.every = h.firstRun;
+            } else {
+                c.kind = h.up.count ? CharacterKind::Increasing : CharacterKind::Decreasing;
+            }
+            continue;
+        }
+        const bool rising = h.up.count != h.down.count ? h.up.count > h.down.count
+                                                       : h.up.firstTrace < h.down.firstTrace;
+        const DirectionRun& main = rising ? h.up : h.down;
+        const DirectionRun& back = rising ? h.down : h.up;
+        // Regular: every cycle as long as the first, each starting again
+        // from the first trace's value.
+        const bool regular =
+            back.valuesAfterAlike && back.valueAfter == h.first &&
+            (back.count == 1 || (back.intervalsAlike && back.interval == back.firstTrace)) &&
+            seen_ - back.lastTrace <= back.firstTrace;
+        // Restarts are rarer than steps, unless the cycles are regular
+        // ones of two values.
+        if (back.count * 2 >= main.count && !(regular && main.stepsAlike)) {
+            c.kind = CharacterKind::Varying;
+            continue;
+        }
+        c.kind = CharacterKind::Cycle;
+        const int64_t sign = rising ? 1 : -1;
+        c.step = main.stepsAlike ? sign * main.step : 0;
+        c.stepGcd = sign * main.gcd;
+        c.restarts = back.count;
+        c.restartValue = h.first;
+        c.every = runsAlike ? h.firstRun : 0;
+        c.period = regular ? back.firstTrace : 0;
+    }
+    finished_ = true;
+    WorkOutGeometry();
+}
+
+namespace {
+
+struct KeyCandidate {
+    int word = -1;
+    const WordCharacter* c = nullptr;
+    int32_t min = 0, max = 0;
+};
+
+// The axis a key spans: from its first to its last value in the
+// direction it runs, in steps of the greatest common step.
+KeyAxis AxisOf(const KeyCandidate& k, int64_t stepGcd) {
+    KeyAxis axis;
+    axis.firstByte = InspectedWords()[k.word].firstByte;
+    const bool rising = stepGcd > 0;
+    axis.first = rising ? k.min : k.max;
+    axis.last = rising ? k.max : k.min;
+    axis.step = stepGcd;
+    const int64_t size = std::llabs(stepGcd);
+    axis.count = size ? (int64_t{k.max} - k.min) / size + 1 : 1;
+    return axis;
+}
+
+// "CDP (bytes 21-24)": a word's name and place, for the geometry's reason.
+std::string WordLabel(int wordIndex) {
+    const InspectedWord& w = InspectedWords()[wordIndex];
+    return (w.field ? std::string(w.field->name) : std::string("the word")) + " (bytes " +
+           std::to_string(w.firstByte) + "-" + std::to_string(w.firstByte + w.Width() - 1) + ")";
+}
+
+// A key that holds each value for a run of traces and moves one way.
+bool Repeats(const WordCharacter& c) {
+    const bool monotonic =
+        c.kind == CharacterKind::Increasing || c.kind == CharacterKind::Decreasing;
+    return (c.kind == CharacterKind::Stepped || (monotonic && !c.strict)) && c.changes > 0 &&
+           c.stepGcd != 0;
+}
+
+// A gather key's axis, counting the values it holds where they were
+// counted.
+KeyAxis GatherAxis(const KeyCandidate& k) {
+    KeyAxis axis = AxisOf(k, k.c->stepGcd);
+    if (k.c->distinct > 0)
+        axis.count = k.c->distinct;
+    return axis;
+}
+
+// Solves the 3x3 system m * a = v; false when it is singular.
+bool Solve3(double m[3][3], const double v[3], double a[3]) {
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    if (!std::isfinite(det) || std::fabs(det) < 1e-9)
+        return false;
+    for (int col = 0; col < 3; ++col) {
+        double t[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                t[r][k] = k == col ? v[r] : m[r][k];
+        a[col] = (t[0][0] * (t[1][1] * t[2][2] - t[1][2] * t[2][1]) -
+                  t[0][1] * (t[1][0] * t[2][2] - t[1][2] * t[2][0]) +
+                  t[0][2] * (t[1][0] * t[2][1] - t[1][1] * t[2][0])) /
+                 det;
+    }
+    return true;
+}
+
+} // namespace
+
+void HeaderInspection::WorkOutGeometry() {
+    SurveyGeometry& g = geometry_;
+    g = SurveyGeometry();
+    for (int p = 0; p < kCoordinatePairs; ++p) {
+        const int x = InspectedWordIndex(kCoordinatePairX[p], FieldType::Int32);
+        const int y = InspectedWordIndex(kCoordinatePairX[p] + 4, FieldType::Int32);
+        AreaExtent& e = g.extents[p];
+        e.known = seen_ > 0 && characters_[x].scaled && characters_[y].scaled;
+        e.minX = characters_[x].scaledMin;
+        e.maxX = characters_[x].scaledMax;
+        e.minY = characters_[y].scaledMin;
+        e.maxY = characters_[y].scaledMax;
+        e.scalarChanges = characters_[x].scalarChanges;
+    }
+    const auto key = [&](int byte) {
+        KeyCandidate k;
+        k.word = InspectedWordIndex(byte, FieldType::Int32);
+        if (k.word >= 0) {
+            k.c = &characters_[k.word];
+            k.min = min_[k.word];
+            k.max = max_[k.word];
+        }
+        return k;
+    };
+    const std::string partial = seen_ < expected_
+                                    ? " (from the first " + std::to_string(seen_) + " of " +
+                                          std::to_string(expected_) + " traces)"
+                                    : std::string();
+    if (seen_ == 0) {
+        g.why = "No trace header was read.";
+        return;
+    }
+    if (seen_ == 1) {
+        g.why = "The file holds one trace: there is nothing to compare it with.";
+        return;
+    }
+    if (std::all_of(characters_.begin(), characters_.end(),
+                    [](const WordCharacter& c) { return c.kind == CharacterKind::Constant; })) {
+        g.why = "Every header word is the same in every trace.";
+        return;
+    }
+
+    // Prestack: offsets that change within gathers of a repeating key.
+    const KeyCandidate offset = key(kOffsetByte);
+    if (offset.c->changes > 0 && offset.c->distinct != 1) {
+        for (int byte : kGatherKeyBytes) {
+            const KeyCandidate gather = key(byte);
+            if (Repeats(*gather.c) && offset.c->changes > gather.c->changes) {
+                g.kind = "prestack";
+                g.lineKey = GatherAxis(gather);
+                g.why =
+                    "Offsets change within gathers of " + WordLabel(gather.word) + partial + ".";
+                return;
+            }
+        }
+    }
+
+    // 3D: a slow key that steps and a fast key that restarts whenever it
+    // steps, their value counts covering the traces with few gaps.
+    int64_t bestMissing = -1;
+    for (int slowByte : kSlowKeyBytes) {
+        const KeyCandidate slow = key(slowByte);
+        if (!Repeats(*slow.c))
+            continue;
+        for (int fastByte : kFastKeyBytes) {
+            if (fastByte == slowByte)
+                continue;
+            const KeyCandidate fast = key(fastByte);
+            const WordCharacter& f = *fast.c;
+            if (f.kind != CharacterKind::Cycle || f.changes != seen_ - 1 ||
+                f.restarts != slow.c->changes || f.stepGcd == 0)
+                continue;
+            const KeyAxis slowAxis = AxisOf(slow, slow.c->stepGcd);
+            const KeyAxis fastAxis = AxisOf(fast, f.stepGcd);
+            if (slowAxis.count > std::numeric_limits<int64_t>::max() / fastAxis.count)
+                continue;
+            const int64_t grid = slowAxis.count * fastAxis.count;
+            const int64_t missing = grid - seen_;
+            if (missing < 0 || static_cast<double>(missing) > kMostMissingShare * grid)
+                continue;
+            if (bestMissing >= 0 && missing >= bestMissing)
+                continue;
+            bestMissing = missing;
+            g.kind = "3D";
+            const bool swapped = slowByte == 193 && fastByte == 189;
+            g.inlineKey = swapped ? fastAxis : slowAxis;
+            g.crosslineKey = swapped ? slowAxis : fastAxis;
+            g.gridTraces = grid;
+            g.missingTraces = missing;
+            g.why = "Traces run along " + WordLabel(fast.word) + " within each " +
+                    WordLabel(slow.word) +
+                    (missing ? "; " + std::to_string(missing) + " grid positions have no trace"
+                             : std::string()) +
+                    partial + ".";
+        }
+        if (bestMissing == 0)
+            break;
+    }
+    if (g.kind == "3D") {
+        // The corners: an affine map from inline and crossline to the first
+        // coordinate pair that moves, fitted to the sampled headers, and
+        // given only where every sampled trace lies on it.
+        const int il = InspectedWordIndex(g.inlineKey.firstByte, FieldType::Int32);
+        const int xl = InspectedWordIndex(g.crosslineKey.firstByte, FieldType::Int32);
+        for (int p = 0; p < kCoordinatePairs && !g.hasCorners; ++p) {
+            const AreaExtent& e = g.extents[p];
+            if (!e.known || (e.minX == e.maxX && e.minY == e.maxY))
+                continue;
+            double m[3][3] = {}, vx[3] = {}, vy[3] = {};
+            for (int64_t i = 0; i < Samples(); ++i) {
+                const double r[3] = {1.0, static_cast<double>(SampleValue(i, il)),
+                                     static_cast<double>(SampleValue(i, xl))};
+                double x, y;
+                SampleCoordinates(i, static_cast<CoordinatePair>(p), x, y);
+                for (int a = 0; a < 3; ++a) {
+                    for (int b = 0; b < 3; ++b)
+                        m[a][b] += r[a] * r[b];
+                    vx[a] += r[a] * x;
+                    vy[a] += r[a] * y;
+                }
+            }
+            double ax[3], ay[3];
+            if (!Solve3(m, vx, ax) || !Solve3(m, vy, ay))
+                continue;
+            const double binIl = std::hypot(ax[1], ay[1]) * std::llabs(g.inlineKey.step);
+            const double binXl = std::hypot(ax[2], ay[2]) * std::llabs(g.crosslineKey.step);
+            const double tolerance = 0.25 * std::min(binIl, binXl) + 1e-6;
+            bool fits = binIl > 0 && binXl > 0;
+            for (int64_t i = 0; i < Samples() && fits; ++i) {
+                const double a = SampleValue(i, il), b = SampleValue(i, xl);
+                double x, y;
+                SampleCoordinates(i, static_cast<CoordinatePair>(p), x, y);
+                fits = std::hypot(ax[0] + ax[1] * a + ax[2] * b - x,
+                                  ay[0] + ay[1] * a + ay[2] * b - y) <= tolerance;
+            }
+            if (!fits)
+                continue;
+            const double ils[4] = {
+                static_cast<double>(g.inlineKey.first), static_cast<double>(g.inlineKey.first),
+                static_cast<double>(g.inlineKey.last), static_cast<double>(g.inlineKey.last)};
+            const double xls[4] = {static_cast<double>(g.crosslineKey.first),
+                                   static_cast<double>(g.crosslineKey.last),
+                                   static_cast<double>(g.crosslineKey.last),
+                                   static_cast<double>(g.crosslineKey.first)};
+            for (int k = 0; k < 4; ++k)
+                g.corners[k] = {ax[0] + ax[1] * ils[k] + ax[2] * xls[k],
+                                ay[0] + ay[1] * ils[k] + ay[2] * xls[k]};
+            g.hasCorners = true;
+            g.cornerPair = p;
+        }
+        return;
+    }
+
+    // Gathers without offsets: channels or ensemble trace numbers that
+    // run within a repeating key.
+    for (int byte : kGatherKeyBytes) {
+        const KeyCandidate gather = key(byte);
+        if (!Repeats(*gather.c))
+            continue;
+        for (int within : kWithinGatherBytes) {
+            const KeyCandidate member = key(within);
+            if (member.c->kind == CharacterKind::Cycle && member.c->restarts == gather.c->changes) {
+                g.kind = "prestack";
+                g.lineKey = GatherAxis(gather);
+                g.why = WordLabel(member.word) + " runs within gathers of " +
+                        WordLabel(gather.word) + partial + ".";
+                return;
+            }
+        }
+    }
+
+    // 2D: a CDP or shotpoint number that moves on every trace, in steps
+    // that leave few numbers out.
+    for (int byte : kLineKeyBytes) {
+        const KeyCandidate line = key(byte);
+        const CharacterKind kind = line.c->kind;
+        if ((kind == CharacterKind::Increasing || kind == CharacterKind::Decreasing) &&
+            line.c->strict &&
+            static_cast<double>(AxisOf(line, line.c->stepGcd).count - seen_) <=
+                kMostMissingShare * static_cast<double>(AxisOf(line, line.c->stepGcd).count)) {
+            g.kind = "2D";
+            g.lineKey = AxisOf(line, line.c->stepGcd);
+            g.why = "Traces run along " + WordLabel(line.word) + partial + ".";
+            return;
+        }
+    }
+    g.why = "No two keys form a grid of inlines and crosslines, no CDP or shotpoint number runs "
+            "along the traces, and no offsets change within gathers" +
+            partial + ".";
+}
+
+} // namespace segy

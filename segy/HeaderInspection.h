@@ -1,0 +1,218 @@
+// What a full header scan learns about the trace headers beyond their
+// extremes: how each field behaves from trace to trace, a bounded envelope
+// of every header word over the file, a bounded sample of whole headers,
+// and from those the survey's likely geometry.
+//
+// Everything here is gathered in the scan's one pass over the file and is
+// bounded in size whatever the trace count.
+#pragma once
+
+#include "segy/SegyFormat.h"
+#include "segy/TraceHeaderFields.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace segy {
+
+// Distinct values are counted up to this many; beyond it a field has "more
+// than" this many.
+constexpr int kDistinctValueBound = 4096;
+// The envelope has at most this many columns of traces.
+constexpr int kEnvelopeColumns = 1024;
+// At most this many whole headers are kept as a sample of the file.
+constexpr int kSampledHeaders = 8192;
+
+// A header word whose behaviour is followed: a standard field, or a 4-byte
+// word that files commonly use for keys though the standard has other
+// fields there.
+struct InspectedWord {
+    int firstByte = 0;
+    FieldType type = FieldType::Int32;
+    FieldScalar scalar = FieldScalar::None;
+    const TraceHeaderField* field = nullptr; // null for the extra key words
+
+    int Width() const { return type == FieldType::Int16 ? 2 : 4; }
+};
+
+// The words followed: every standard field in byte order, then the extra
+// key words.
+const std::vector<InspectedWord>& InspectedWords();
+
+// Index into InspectedWords() of the word of that width at that byte, or -1.
+int InspectedWordIndex(int firstByte, FieldType type);
+
+enum class CharacterKind {
+    None,       // no trace seen
+    Constant,   // one value throughout
+    Increasing, // never decreases (strictly: changes on every trace)
+    Decreasing, // never increases
+    Stepped,    // monotonic, changing every `every` traces exactly
+    Cycle,      // rises (or falls) and restarts, like a fast key
+    Varying,    // anything else
+};
+
+// How one word behaves over the traces seen, in order.
+struct WordCharacter {
+    CharacterKind kind = CharacterKind::None;
+    bool strict = false;  // Increasing/Decreasing: changes on every trace
+    int64_t step = 0;     // the step, where all steps are alike, else 0
+    int64_t stepGcd = 0;  // greatest common divisor of the main steps
+    int64_t every = 0;    // Stepped or Cycle: traces between changes, else 0
+    int64_t period = 0;   // Cycle: traces between restarts, 0 if irregular
+    int64_t restarts = 0; // Cycle: how many times it restarted
+    int64_t changes = 0;  // traces whose value differs from the trace before
+    int64_t distinct = 0; // distinct values, or -1 for more than the bound
+    int32_t first = 0;    // value of the first trace
+    int32_t last = 0;     // value of the last trace
+    int32_t restartValue = 0;
+    // The scaled extremes, where a scalar applies (over the values and the
+    // scalar each trace had); scalarChanges where the scalar itself varies.
+    bool scaled = false;
+    double scaledMin = 0, scaledMax = 0;
+    bool scalarChanges = false;
+};
+
+// Names the kind for JSON and the table: "constant", "increasing", ...
+const char* CharacterKindName(CharacterKind kind);
+
+// One line for a user: "constant 0", "increases by 1 every 18 traces, 23
+// values", "cycles from 1 to 240 by 1, restarting every 240 traces", ...
+std::string DescribeCharacter(const WordCharacter& character, int32_t min, int32_t max);
+
+// The minimum and maximum of every 4-byte and 2-byte word over a column of
+// traces.
+struct WordExtremes {
+    int32_t Min4[kHeaderWords4];
+    int32_t Max4[kHeaderWords4];
+    int32_t Min2[kHeaderWords2];
+    int32_t Max2[kHeaderWords2];
+};
+
+// A key of the geometry: where it is and the values it takes.
+struct KeyAxis {
+    int firstByte = 0;
+    int32_t first = 0;
+    int32_t last = 0;
+    int64_t step = 0;
+    int64_t count = 0;
+};
+
+struct AreaExtent {
+    bool known = false;
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    bool scalarChanges = false;
+};
+
+enum class CoordinatePair { Cdp, Source, Receiver };
+constexpr int kCoordinatePairs = 3;
+// The bytes of the X word of each pair (the Y word follows it).
+constexpr int kCoordinatePairX[kCoordinatePairs] = {181, 73, 81};
+const char* CoordinatePairName(CoordinatePair pair);
+
+struct SurveyGeometry {
+    std::string kind = "unstructured"; // "3D", "2D", "prestack", "unstructured"
+    std::string why;                   // what decided it, one sentence
+    KeyAxis inlineKey, crosslineKey;   // 3D
+    KeyAxis lineKey;                   // 2D: the trace key; prestack: the gather key
+    int64_t gridTraces = 0;            // 3D: inline count times crossline count
+    int64_t missingTraces = 0;         // 3D: grid positions without a trace
+    // 3D: the grid's corners in coordinates, in the order (first inline,
+    // first crossline), (first inline, last crossline), (last inline, last
+    // crossline), (last inline, first crossline), where the coordinates
+    // follow the grid.
+    bool hasCorners = false;
+    std::array<std::array<double, 2>, 4> corners{};
+    int cornerPair = 0; // CoordinatePair the corners are in
+    AreaExtent extents[kCoordinatePairs];
+};
+
+// Everything a full scan learns beyond the grid's tables.
+class HeaderInspection {
+public:
+    HeaderInspection();
+    ~HeaderInspection();
+    HeaderInspection(const HeaderInspection&) = delete;
+    HeaderInspection& operator=(const HeaderInspection&) = delete;
+
+    // Forgets everything and prepares for a scan of `expectedTraces` traces
+    // (the envelope's columns and the sample are spread over that many).
+    void Start(int64_t expectedTraces, int32_t littleEndian);
+
+    // The trace a batch may run to (exclusive) without crossing an envelope
+    // column: batches passed to Take stay within one column.
+    int64_t ColumnEnd(int64_t trace) const;
+    // The column's extremes that a batch starting at `trace` folds into.
+    WordExtremes& ColumnFor(int64_t trace);
+
+    // Follows `count` headers, `stride` bytes apart, the first of them trace
+    // `firstTrace`; they arrive in order.
+    void Take(const unsigned char* first, int64_t count, int64_t stride, int64_t firstTrace);
+
+    // Forgets everything, as before any scan.
+    void Clear() { Start(0, 0); }
+
+    // Ends the scan; characters and geometry are worked out here.
+    void Finish();
+
+    bool Finished() const { return finished_; }
+    int64_t TracesSeen() const { return seen_; }
+    int64_t TracesExpected() const { return expected_; }
+    int32_t LittleEndian() const { return littleEndian_; }
+
+    const WordCharacter& Character(int wordIndex) const { return characters_[wordIndex]; }
+    // The extremes of a word over all traces seen.
+    int32_t Min(int wordIndex) const { return min_[wordIndex]; }
+    int32_t Max(int wordIndex) const { return max_[wordIndex]; }
+    const SurveyGeometry& Geometry() const { return geometry_; }
+    // The first trace holding a word's minimum and maximum (-1 for none),
+    // as the scan's tables noted them.
+    int64_t MinTrace(int wordIndex) const { return minTrace_[wordIndex]; }
+    int64_t MaxTrace(int wordIndex) const { return maxTrace_[wordIndex]; }
+    void NoteExtremeTraces(const int64_t* min4, const int64_t* max4, const int64_t* min2,
+                           const int64_t* max2);
+
+    // The envelope: per column, the first trace and the extremes.
+    int Columns() const { return static_cast<int>(columns_.size()); }
+    int64_t ColumnFirstTrace(int column) const;
+    const WordExtremes& ColumnExtremes(int column) const { return columns_[column]; }
+    // A word's extremes in a column; false where the column holds no trace.
+    bool ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const;
+
+    // The sampled headers, in trace order, with their trace numbers.
+    int64_t Samples() const { return static_cast<int64_t>(sampleTraces_.size()); }
+    int64_t SampleTrace(int64_t i) const { return sampleTraces_[i]; }
+    const unsigned char* SampleHeader(int64_t i) const;
+    // A word's value in a sampled header.
+    int32_t SampleValue(int64_t i, int wordIndex) const;
+    // A pair's scaled coordinates in a sampled header.
+    void SampleCoordinates(int64_t i, CoordinatePair pair, double& x, double& y) const;
+
+private:
+    struct History;
+    void TakeOne(const unsigned char* header, const unsigned char* previous, int64_t trace);
+    void StartHistories(const unsigned char* header);
+    void NoteScaled(int wordIndex, const unsigned char* header);
+    void WorkOutGeometry();
+
+    int32_t littleEndian_ = 0;
+    int64_t expected_ = 0;
+    int64_t seen_ = 0;
+    bool finished_ = false;
+    std::vector<History> histories_;
+    std::vector<WordCharacter> characters_;
+    std::vector<int32_t> min_, max_;
+    std::vector<int64_t> minTrace_, maxTrace_;
+    std::vector<WordExtremes> columns_;
+    std::vector<int64_t> columnUsed_; // traces folded into each column
+    std::array<unsigned char, kTraceHeaderSize> previous_{};
+    std::vector<int64_t> sampleTraces_;
+    std::vector<unsigned char> sampleHeaders_;
+    int64_t nextSample_ = 0;
+    SurveyGeometry geometry_;
+};
+
+} // namespace segy
