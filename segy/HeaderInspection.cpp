@@ -26,6 +26,13 @@ constexpr int kMostWordsPerChunk = 8;
 // short.
 constexpr int kDistinctSlots = 2 * kDistinctValueBound;
 constexpr int64_t kEmptySlot = std::numeric_limits<int64_t>::min();
+// Values within this window around a word's first value are counted in a
+// bitmap: a bit test where a hash set would probe memory.
+constexpr int64_t kWindowValues = 1 << 16;
+// The scalars that apply to other words, in FieldScalar order after None.
+constexpr FieldScalar kScalars[] = {FieldScalar::Elevation, FieldScalar::Coordinate,
+                                    FieldScalar::Time, FieldScalar::ShotPoint};
+constexpr int kScalarKinds = 4;
 
 // Where keys are looked for: the standard's inline and crossline words
 // first, then the words users' files commonly hold them in.
@@ -44,12 +51,25 @@ constexpr double kMostMissingShare = 0.5;
 struct ChunkWords {
     int count = 0;
     int words[kMostWordsPerChunk] = {};
+    int offsets[kMostWordsPerChunk] = {}; // 0-based byte of each word
+    bool twoByte[kMostWordsPerChunk] = {};
+    // The word's bytes within the chunk as loaded in the host's order.
+    uint64_t masks[kMostWordsPerChunk] = {};
 };
 
 struct WordTable {
     std::vector<InspectedWord> words;
     std::array<ChunkWords, kChunks> chunks{};
+    // The words each scalar applies to.
+    std::array<std::vector<int>, kScalarKinds> scaledBy;
 };
+
+int ScalarKindIndex(FieldScalar scalar) {
+    for (int k = 0; k < kScalarKinds; ++k)
+        if (kScalars[k] == scalar)
+            return k;
+    return -1;
+}
 
 const WordTable& Table() {
     static const WordTable table = [] {
@@ -58,13 +78,25 @@ const WordTable& Table() {
             t.words.push_back({field.firstByte, field.type, field.scalar, &field});
         for (int byte : kExtraKeyBytes)
             t.words.push_back({byte, FieldType::Int32, FieldScalar::None, nullptr});
+        for (int i = 0; i < static_cast<int>(t.words.size()); ++i)
+            if (const int k = ScalarKindIndex(t.words[i].scalar); k >= 0)
+                t.scaledBy[k].push_back(i);
         for (int i = 0; i < static_cast<int>(t.words.size()); ++i) {
             const int offset = t.words[i].firstByte - 1;
             const int firstChunk = offset / kChunkBytes;
             const int lastChunk = (offset + t.words[i].Width() - 1) / kChunkBytes;
             for (int c = firstChunk; c <= lastChunk; ++c)
-                if (t.chunks[c].count < kMostWordsPerChunk)
-                    t.chunks[c].words[t.chunks[c].count++] = i;
+                if (ChunkWords& chunk = t.chunks[c]; chunk.count < kMostWordsPerChunk) {
+                    chunk.words[chunk.count] = i;
+                    chunk.offsets[chunk.count] = offset;
+                    chunk.twoByte[chunk.count] = t.words[i].type == FieldType::Int16;
+                    unsigned char bytes[kChunkBytes] = {};
+                    for (int b = 0; b < t.words[i].Width(); ++b)
+                        if (offset + b >= c * kChunkBytes && offset + b < (c + 1) * kChunkBytes)
+                            bytes[offset + b - c * kChunkBytes] = 0xFF;
+                    std::memcpy(&chunk.masks[chunk.count], bytes, kChunkBytes);
+                    ++chunk.count;
+                }
         }
         return t;
     }();
@@ -98,9 +130,13 @@ struct DirectionRun {
             firstTrace = trace;
             valueAfter = value;
         } else {
-            if (size != step) {
+            // Once the divisor is 1 it stays 1; most irregular words get
+            // there within a few changes.
+            if (size != step && gcd != 1) {
                 stepsAlike = false;
                 gcd = std::gcd(gcd, size);
+            } else if (size != step) {
+                stepsAlike = false;
             }
             const int64_t gap = trace - lastTrace;
             if (count == 1)
@@ -114,16 +150,6 @@ struct DirectionRun {
         ++count;
     }
 };
-
-bool IsScalarWord(const InspectedWord& word) {
-    if (word.type != FieldType::Int16)
-        return false;
-    for (FieldScalar scalar : {FieldScalar::Elevation, FieldScalar::Coordinate, FieldScalar::Time,
-                               FieldScalar::ShotPoint})
-        if (word.firstByte == ScalarFieldByte(scalar))
-            return true;
-    return false;
-}
 
 uint64_t HashValue(int32_t value) {
     return (static_cast<uint64_t>(static_cast<uint32_t>(value)) * 0x9E3779B97F4A7C15ull) >> 40;
@@ -149,15 +175,41 @@ struct HeaderInspection::History {
     int64_t runStart = 0;
     int64_t firstRun = 0;
     bool runsAlike = true;
+    // Distinct values: a bit per value in a window around the first one,
+    // where nearly all values of a header word fall, and a hash set for the
+    // values outside it. Both are made at the first change.
+    std::unique_ptr<uint64_t[]> window;
+    int64_t windowBase = 0;
     std::unique_ptr<int64_t[]> slots;
-    int distinct = 0;
+    int distinct = 1;
     bool saturated = false;
+    // The extremes since the scalar that applies last changed.
+    int32_t segmentMin = 0, segmentMax = 0;
     bool scaled = false;
     double scaledMin = 0, scaledMax = 0;
 
+    // Counts a value, unless it was counted before.
     void Count(int32_t value) {
         if (saturated)
             return;
+        if (!window) {
+            window = std::make_unique<uint64_t[]>(kWindowValues / 64);
+            windowBase = int64_t{first} - kWindowValues / 2;
+            const uint64_t at = static_cast<uint64_t>(first - windowBase);
+            window[at / 64] |= uint64_t{1} << (at % 64);
+        }
+        const uint64_t at = static_cast<uint64_t>(int64_t{value} - windowBase);
+        if (at < kWindowValues) {
+            uint64_t& bits = window[at / 64];
+            const uint64_t bit = uint64_t{1} << (at % 64);
+            if (bits & bit)
+                return;
+            if (distinct == kDistinctValueBound)
+                return Saturate();
+            bits |= bit;
+            ++distinct;
+            return;
+        }
         if (!slots) {
             slots = std::make_unique<int64_t[]>(kDistinctSlots);
             std::fill(slots.get(), slots.get() + kDistinctSlots, kEmptySlot);
@@ -166,11 +218,8 @@ struct HeaderInspection::History {
             if (slots[i] == value)
                 return;
             if (slots[i] == kEmptySlot) {
-                if (distinct == kDistinctValueBound) {
-                    saturated = true;
-                    slots.reset();
-                    return;
-                }
+                if (distinct == kDistinctValueBound)
+                    return Saturate();
                 slots[i] = value;
                 ++distinct;
                 return;
@@ -178,10 +227,15 @@ struct HeaderInspection::History {
         }
     }
 
+    void Saturate() {
+        saturated = true;
+        window.reset();
+        slots.reset();
+    }
+
     void Start(int32_t value) {
         *this = History();
-        prev = first = value;
-        Count(value);
+        prev = first = segmentMin = segmentMax = value;
     }
 
     void Change(int32_t value, int64_t trace) {
@@ -198,15 +252,20 @@ struct HeaderInspection::History {
         runStart = trace;
         ++changes;
         prev = value;
+        segmentMin = std::min(segmentMin, value);
+        segmentMax = std::max(segmentMax, value);
         Count(value);
     }
 
-    void Scale(double value) {
-        if (!scaled || value < scaledMin)
-            scaledMin = value;
-        if (!scaled || value > scaledMax)
-            scaledMax = value;
-        scaled = true;
+    // Enters the extremes since the scalar last changed, scaled by it (a
+    // scalar keeps the order of values), and starts again from `value`.
+    void EndSegment(int32_t scalar, int32_t value) {
+        for (double v : {ApplyScalar(segmentMin, scalar), ApplyScalar(segmentMax, scalar)}) {
+            scaledMin = scaled ? std::min(scaledMin, v) : v;
+            scaledMax = scaled ? std::max(scaledMax, v) : v;
+            scaled = true;
+        }
+        segmentMin = segmentMax = value;
     }
 };
 
@@ -312,7 +371,9 @@ void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
     columnUsed_.assign(static_cast<size_t>(columns), 0);
     sampleTraces_.clear();
     sampleHeaders_.clear();
-    sampleTraces_.reserve(static_cast<size_t>(std::min<int64_t>(expected_, kSampledHeaders)));
+    const auto samples = static_cast<size_t>(std::min<int64_t>(expected_, kSampledHeaders));
+    sampleTraces_.reserve(samples);
+    sampleHeaders_.reserve(samples * kTraceHeaderSize);
     nextSample_ = 0;
     geometry_ = SurveyGeometry();
 }
@@ -332,10 +393,12 @@ int64_t HeaderInspection::ColumnEnd(int64_t trace) const {
     return ColumnFirstTrace(static_cast<int>(column + 1));
 }
 
-WordExtremes& HeaderInspection::ColumnFor(int64_t trace) {
+WordExtremes& HeaderInspection::ColumnFor(int64_t trace, int64_t count) {
     const int64_t columns = Columns();
     const int64_t traces = std::max<int64_t>(expected_, 1);
-    return columns_[static_cast<size_t>(std::min(columns - 1, trace * columns / traces))];
+    const auto column = static_cast<size_t>(std::min(columns - 1, trace * columns / traces));
+    columnUsed_[column] += count;
+    return columns_[column];
 }
 
 bool HeaderInspection::ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const {
@@ -382,62 +445,68 @@ void HeaderInspection::SampleCoordinates(int64_t i, CoordinatePair pair, double&
     y = ApplyScalar(static_cast<int32_t>(Load32(header + xByte + 3, littleEndian_)), scalar);
 }
 
-void HeaderInspection::NoteScaled(int wordIndex, const unsigned char* header) {
-    const InspectedWord& word = InspectedWords()[wordIndex];
-    const int scalarByte = ScalarFieldByte(word.scalar);
-    const int32_t scalar = static_cast<int16_t>(Load16(header + scalarByte - 1, littleEndian_));
-    histories_[wordIndex].Scale(ApplyScalar(histories_[wordIndex].prev, scalar));
+int32_t HeaderInspection::ScalarIn(const unsigned char* header, int kind) const {
+    return static_cast<int16_t>(
+        Load16(header + ScalarFieldByte(kScalars[kind]) - 1, littleEndian_));
 }
 
 void HeaderInspection::StartHistories(const unsigned char* header) {
     const auto& words = InspectedWords();
     for (size_t i = 0; i < words.size(); ++i)
         histories_[i].Start(WordValue(header, words[i], littleEndian_));
-    for (size_t i = 0; i < words.size(); ++i)
-        if (words[i].scalar != FieldScalar::None)
-            NoteScaled(static_cast<int>(i), header);
+    for (int k = 0; k < kScalarKinds; ++k)
+        scalars_[k] = ScalarIn(header, k);
 }
 
 void HeaderInspection::TakeOne(const unsigned char* header, const unsigned char* previous,
                                int64_t trace) {
     const WordTable& table = Table();
-    bool scalarChanged = false;
+    // Where a scalar changes, the words it applies to end their segment
+    // before any of them takes this trace's value.
+    for (int k = 0; k < kScalarKinds; ++k) {
+        const int32_t scalar = ScalarIn(header, k);
+        if (scalar == scalars_[k])
+            continue;
+        for (int w : table.scaledBy[k])
+            histories_[w].EndSegment(scalars_[k], WordValue(header, table.words[w], littleEndian_));
+        scalars_[k] = scalar;
+    }
+    if (littleEndian_)
+        FollowChangedWords<false>(header, previous, trace);
+    else
+        FollowChangedWords<true>(header, previous, trace);
+}
+
+template <bool kBigEndian>
+void HeaderInspection::FollowChangedWords(const unsigned char* header,
+                                          const unsigned char* previous, int64_t trace) {
+    const WordTable& table = Table();
     for (int c = 0; c < kChunks; ++c) {
         uint64_t now, before;
         std::memcpy(&now, header + c * kChunkBytes, kChunkBytes);
         std::memcpy(&before, previous + c * kChunkBytes, kChunkBytes);
-        if (now == before)
+        const uint64_t changed = now ^ before;
+        if (changed == 0)
             continue;
         const ChunkWords& chunk = table.chunks[c];
         for (int k = 0; k < chunk.count; ++k) {
-            const int w = chunk.words[k];
-            const InspectedWord& word = table.words[w];
-            const int32_t value = WordValue(header, word, littleEndian_);
-            History& history = histories_[w];
-            if (value == history.prev)
+            // Only the words whose own bytes differ are decoded.
+            if ((changed & chunk.masks[k]) == 0)
                 continue;
-            history.Change(value, trace);
-            if (word.scalar != FieldScalar::None)
-                NoteScaled(w, header);
-            else if (IsScalarWord(word))
-                scalarChanged = true;
+            const unsigned char* at = header + chunk.offsets[k];
+            const int32_t value =
+                chunk.twoByte[k]
+                    ? static_cast<int16_t>(kBigEndian ? LoadBig16(at) : LoadLittle16(at))
+                    : static_cast<int32_t>(kBigEndian ? LoadBig32(at) : LoadLittle32(at));
+            histories_[chunk.words[k]].Change(value, trace);
         }
     }
-    // A changed scalar rescales the words it applies to even where they
-    // kept their value.
-    if (scalarChanged)
-        for (int w = 0; w < static_cast<int>(table.words.size()); ++w)
-            if (table.words[w].scalar != FieldScalar::None)
-                NoteScaled(w, header);
 }
 
 void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t stride,
                             int64_t firstTrace) {
     if (count <= 0)
         return;
-    const int64_t columns = Columns();
-    const int64_t traces = std::max<int64_t>(expected_, 1);
-    columnUsed_[static_cast<size_t>(std::min(columns - 1, firstTrace * columns / traces))] += count;
     for (int64_t h = 0; h < count; ++h) {
         const unsigned char* header = first + h * stride;
         const int64_t trace = firstTrace + h;
@@ -466,6 +535,10 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
 
 void HeaderInspection::Finish() {
     const auto& words = InspectedWords();
+    if (seen_ > 0)
+        for (int k = 0; k < kScalarKinds; ++k)
+            for (int w : Table().scaledBy[k])
+                histories_[w].EndSegment(scalars_[k], histories_[w].prev);
     for (size_t w = 0; w < words.size(); ++w) {
         int32_t low = 0, high = 0;
         bool any = false;

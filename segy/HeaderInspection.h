@@ -145,11 +145,14 @@ public:
     // The trace a batch may run to (exclusive) without crossing an envelope
     // column: batches passed to Take stay within one column.
     int64_t ColumnEnd(int64_t trace) const;
-    // The column's extremes that a batch starting at `trace` folds into.
-    WordExtremes& ColumnFor(int64_t trace);
+    // The column's extremes that a batch of `count` headers starting at
+    // `trace` folds into.
+    WordExtremes& ColumnFor(int64_t trace, int64_t count);
 
     // Follows `count` headers, `stride` bytes apart, the first of them trace
-    // `firstTrace`; they arrive in order.
+    // `firstTrace`; they arrive in order. It touches neither the envelope
+    // nor anything ColumnFor does, so that it may run on another thread
+    // than the fold into the columns.
     void Take(const unsigned char* first, int64_t count, int64_t stride, int64_t firstTrace);
 
     // Forgets everything, as before any scan.
@@ -194,8 +197,11 @@ public:
 private:
     struct History;
     void TakeOne(const unsigned char* header, const unsigned char* previous, int64_t trace);
+    template <bool kBigEndian>
+    void FollowChangedWords(const unsigned char* header, const unsigned char* previous,
+                            int64_t trace);
     void StartHistories(const unsigned char* header);
-    void NoteScaled(int wordIndex, const unsigned char* header);
+    int32_t ScalarIn(const unsigned char* header, int kind) const;
     void WorkOutGeometry();
 
     int32_t littleEndian_ = 0;
@@ -209,6 +215,7 @@ private:
     std::vector<WordExtremes> columns_;
     std::vector<int64_t> columnUsed_; // traces folded into each column
     std::array<unsigned char, kTraceHeaderSize> previous_{};
+    std::array<int32_t, 4> scalars_{}; // each scalar's value in the last trace
     std::vector<int64_t> sampleTraces_;
     std::vector<unsigned char> sampleHeaders_;
     int64_t nextSample_ = 0;

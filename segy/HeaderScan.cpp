@@ -7,7 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace segy {
 
@@ -127,6 +133,119 @@ void NoteExtremes(const ExtremeTable& table, const int32_t* before, const unsign
     }
 }
 
+// Hands headers to an inspection that follows them on a thread of its own,
+// so that learning their characters overlaps reading and folding them. The
+// headers are copied into a few blocks that the thread takes in order; the
+// reader waits only when every block is still in use. Where the machine has
+// a single processor, or no thread can be started, the inspection follows
+// the headers in place.
+class InspectionPipe {
+public:
+    explicit InspectionPipe(HeaderInspection* inspection) : inspection_(inspection) {
+        if (!inspection_ || std::thread::hardware_concurrency() < 2)
+            return;
+        try {
+            blocks_.resize(kBlocks);
+            for (int b = 0; b < kBlocks; ++b) {
+                blocks_[b].bytes.resize(static_cast<size_t>(kBlockHeaders) * kTraceHeaderSize);
+                free_.push_back(b);
+            }
+            thread_ = std::thread([this] { Run(); });
+        } catch (...) {
+            blocks_.clear();
+        }
+    }
+    ~InspectionPipe() { Close(); }
+    InspectionPipe(const InspectionPipe&) = delete;
+    InspectionPipe& operator=(const InspectionPipe&) = delete;
+
+    void Push(const unsigned char* first, int64_t count, int64_t stride, int64_t firstTrace) {
+        if (!inspection_)
+            return;
+        if (!thread_.joinable()) {
+            inspection_->Take(first, count, stride, firstTrace);
+            return;
+        }
+        for (int64_t h = 0; h < count; ++h) {
+            if (filling_ < 0) {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return !free_.empty(); });
+                filling_ = free_.front();
+                free_.pop_front();
+                blocks_[filling_].firstTrace = firstTrace + h;
+                blocks_[filling_].count = 0;
+            }
+            Block& block = blocks_[filling_];
+            std::memcpy(block.bytes.data() + block.count * kTraceHeaderSize, first + h * stride,
+                        kTraceHeaderSize);
+            if (++block.count == kBlockHeaders)
+                Submit();
+        }
+    }
+
+    // Hands over what is left and waits until the inspection has taken it.
+    void Close() {
+        if (!thread_.joinable())
+            return;
+        if (filling_ >= 0)
+            Submit();
+        {
+            std::lock_guard lock(mutex_);
+            closed_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+private:
+    static constexpr int kBlocks = 4;
+    static constexpr int64_t kBlockHeaders = 2048;
+    struct Block {
+        std::vector<unsigned char> bytes;
+        int64_t firstTrace = 0;
+        int64_t count = 0;
+    };
+
+    void Submit() {
+        {
+            std::lock_guard lock(mutex_);
+            full_.push_back(filling_);
+        }
+        filling_ = -1;
+        changed_.notify_all();
+    }
+
+    void Run() {
+        for (;;) {
+            int b;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return !full_.empty() || closed_; });
+                if (full_.empty())
+                    return;
+                b = full_.front();
+                full_.pop_front();
+            }
+            inspection_->Take(blocks_[b].bytes.data(), blocks_[b].count, kTraceHeaderSize,
+                              blocks_[b].firstTrace);
+            {
+                std::lock_guard lock(mutex_);
+                free_.push_back(b);
+            }
+            changed_.notify_all();
+        }
+    }
+
+    HeaderInspection* inspection_;
+    std::vector<Block> blocks_;
+    std::deque<int> free_, full_;
+    int filling_ = -1;
+    bool closed_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread thread_;
+};
+
 // Enters a column's extremes into the tables.
 void MergeColumn(const WordExtremes& column, HeaderScanTables& tables) {
     for (int i = 0; i < kHeaderWords4; ++i) {
@@ -145,7 +264,8 @@ void MergeColumn(const WordExtremes& column, HeaderScanTables& tables) {
 // tables, and the inspection follows the headers.
 void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t stride,
                              int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables,
-                             HeaderInspection* inspection = nullptr) {
+                             HeaderInspection* inspection = nullptr,
+                             InspectionPipe* pipe = nullptr) {
     const ExtremeTable extremes[] = {
         {tables.Hdr4Min, tables.Hdr4MinTrace, kHeaderWords4, true},
         {tables.Hdr4Max, tables.Hdr4MaxTrace, kHeaderWords4, true},
@@ -156,11 +276,11 @@ void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t 
     for (int t = 0; t < 4; ++t)
         std::copy(extremes[t].values, extremes[t].values + extremes[t].words, before[t]);
     if (inspection) {
-        WordExtremes& column = inspection->ColumnFor(firstTrace);
+        WordExtremes& column = inspection->ColumnFor(firstTrace, count);
         FoldHeaders(first, count, stride, littleEndian,
                     {column.Min4, column.Max4, column.Min2, column.Max2});
         MergeColumn(column, tables);
-        inspection->Take(first, count, stride, firstTrace);
+        pipe->Push(first, count, stride, firstTrace);
     } else {
         FoldHeaders(first, count, stride, littleEndian,
                     {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
@@ -233,7 +353,7 @@ private:
 // Reads every header in order until a read comes up short. Batches end at
 // every progress step and wherever the reader's runs end.
 int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTables& tables,
-                FullScanPacer& pacer, HeaderInspection* inspection) {
+                FullScanPacer& pacer, HeaderInspection* inspection, InspectionPipe& pipe) {
     int64_t k = 0;
     for (;;) {
         if (!pacer.BeforeBatch())
@@ -245,7 +365,7 @@ int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTable
         if (run.count == 0)
             return k;
         FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables,
-                                inspection);
+                                inspection, &pipe);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -303,7 +423,10 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         TraceHeaderReader reader(file, traceLength, firstTrace, ChooseHeaderReading(traceLength));
         if (inspection)
             inspection->Start(layout.NumTraces, layout.LittleEndian);
-        k = ScanAll(reader, layout.LittleEndian, tables, pacer, inspection);
+        {
+            InspectionPipe pipe(inspection);
+            k = ScanAll(reader, layout.LittleEndian, tables, pacer, inspection, pipe);
+        }
         if (inspection) {
             inspection->Finish();
             inspection->NoteExtremeTraces(tables.Hdr4MinTrace, tables.Hdr4MaxTrace,

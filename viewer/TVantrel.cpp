@@ -1,4 +1,5 @@
 #include "viewer/TVantrel.h"
+#include "viewer/InspectPage.h"
 
 #include "viewer/FolderFiles.h"
 #include "viewer/Fonts.h"
@@ -211,6 +212,9 @@ void TVantrel::SetUpControls() {
     HScrollBar->setMinimum(0);
     VScrollBar->setMinimum(0);
 
+    InspectTab = new InspectPage(PageControl1);
+    PageControl1->insertTab(kInspectPage, InspectTab, QStringLiteral("Inspect"));
+
     TabSheet4->setFont(SansFont(kAboutFontPixels, true));
     QPalette white = Panel3->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -258,6 +262,8 @@ void TVantrel::AnchorControls() {
 void TVantrel::BindHandlers() {
     connect(SegyBrowseBtn, &QPushButton::clicked, this, &TVantrel::SegyBrowseBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &TVantrel::close);
+    connect(InspectTab, &InspectPage::scanRequested, this, &TVantrel::ScanHdrsBtnClick);
+    connect(InspectTab, &InspectPage::traceChosen, this, &TVantrel::ShowTraceOnDataPage);
     connect(ZoomBtn, &QToolButton::clicked, this, &TVantrel::ZoomBtnClick);
     connect(SegyFileLB, &QListWidget::itemSelectionChanged, this, &TVantrel::SegyFileLBChange);
     connect(SampRateED, &ExitLineEdit::Exit, this, &TVantrel::SampRateEDExit);
@@ -321,7 +327,7 @@ void TVantrel::SetStartValues() {
 void TVantrel::ShowStartPages() {
     const QSignalBlocker quiet(PageControl1);
     PageControl1->setCurrentIndex(kHelpPage);
-    for (const int page : {kHeaderPage, kDataPage, kBatchPage})
+    for (const int page : {kHeaderPage, kDataPage, kBatchPage, kInspectPage})
         PageControl1->setTabVisible(page, false);
     ZoomBtn->setVisible(true);
 }

@@ -33,6 +33,8 @@ inline constexpr int kHelpPage = 2;
 inline constexpr int kAboutPage = 3;
 inline constexpr int kBatchPage = 4;
 inline constexpr int kTracePage = 5;
+// Pages beyond the original six come after them.
+inline constexpr int kInspectPage = 6;
 
 // The file a start-up argument names: an absolute path as it is, a relative
 // one looked up below `startFolder` (where the program was started from),
@@ -80,6 +82,8 @@ public:
     bool Scanning() const { return scansRunning_ > 0; }
 
     ViewerState State;
+    // The Inspect page, the seventh tab.
+    class InspectPage* InspectTab = nullptr;
     FileDialogRequest OpenDialog1;
     FileDialogRequest SD1;
     QMenu* PopupMenu1;
@@ -119,6 +123,8 @@ public slots:
     void ReportPaintMessages();
     void TrcSelEDChange();
     void ExportDebugFileBtnClick();
+    // Shows the Data page starting at `trace` (0-based).
+    void ShowTraceOnDataPage(qint64 trace);
 
 protected:
     // A close asked for during a header scan waits until the scan has
@@ -129,6 +135,10 @@ private:
     friend class WindowScanProgress;
 
     void SetUpControls();
+    // The Inspect page shows State.Inspection anew.
+    void InspectionChanged();
+    // The Inspect tab shows and hides with the Header and Data tabs.
+    void SetFileTabsVisible(bool visible);
     void AnchorControls();
     void BindHandlers();
     void SetStartValues();

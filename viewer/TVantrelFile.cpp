@@ -4,6 +4,7 @@
 #include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
 #include "segy/TraceHeaderFields.h"
+#include "viewer/InspectPage.h"
 #include "viewer/OpenFlow.h"
 #include "viewer/Progress.h"
 
@@ -71,15 +72,22 @@ int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
     const segy::ScanContext context{*this, progress,
                                     [this] { return SelTrcED->text().toStdString(); }};
     ++scansRunning_;
-    // A full scan also fills the Inspect page; another file's inspection
-    // is forgotten when a single header of this one is scanned.
+    // A full scan also fills the Inspect page. It learns into an object of
+    // its own, which replaces the page's only when the scan ran to its end:
+    // a scan that a newer one stopped leaves the page as it was.
     const bool full = mode == segy::kScanAll;
     if (!full && path != State.InspectedFile)
-        State.Inspection.Clear();
-    if (full)
-        State.InspectedFile = path;
+        State.Inspection.reset();
+    auto inspection = full ? std::make_shared<segy::HeaderInspection>() : nullptr;
     const int32_t result = segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context,
-                                                  nullptr, full ? &State.Inspection : nullptr);
+                                                  nullptr, inspection.get());
+    if (inspection && result && !progress.StopRequested()) {
+        State.Inspection = std::move(inspection);
+        State.InspectedFile = path;
+        InspectionChanged();
+    } else if (!full && path != State.InspectedFile) {
+        InspectionChanged();
+    }
     --scansRunning_;
     if (scansRunning_ == 0 && closeRequested_)
         QTimer::singleShot(0, this, &QWidget::close);
@@ -134,10 +142,27 @@ void TVantrel::StrGridDblClick(int row, int column) {
                                         : (fourByte ? State.Hdr4MaxTrace : State.Hdr2MaxTrace);
     if (traces[row] < 0)
         return;
-    HScrollBar->setValue(BarPositionForTrace(traces[row], State.NumTraces, State.TracesPerScreen));
+    ShowTraceOnDataPage(traces[row]);
+}
+
+void TVantrel::ShowTraceOnDataPage(qint64 trace) {
+    if (!State.FileLoaded || trace < 0)
+        return;
+    HScrollBar->setValue(BarPositionForTrace(trace, State.NumTraces, State.TracesPerScreen));
     PageControl1->setTabVisible(kDataPage, true);
     PageControl1->setCurrentIndex(kDataPage);
     RepaintPlot();
+}
+
+void TVantrel::SetFileTabsVisible(bool visible) {
+    PageControl1->setTabVisible(kHeaderPage, visible);
+    PageControl1->setTabVisible(kDataPage, visible);
+    PageControl1->setTabVisible(kInspectPage, visible);
+}
+
+void TVantrel::InspectionChanged() {
+    if (InspectTab)
+        InspectTab->SetInspection(State.Inspection);
 }
 
 void TVantrel::RepaintPlot() {
@@ -169,8 +194,7 @@ void TVantrel::SegyBrowseBtnClick() {
     SelectFileItem(-1);
     PageControl1->setVisible(true);
     ActivatePage(kHelpPage);
-    PageControl1->setTabVisible(kHeaderPage, false);
-    PageControl1->setTabVisible(kDataPage, false);
+    SetFileTabsVisible(false);
     FillFolderList(chosen);
     SegyFileLBChange();
 }
@@ -187,10 +211,9 @@ void TVantrel::SegyFileLBChange() {
     for (int row = 0; row < StrGrid->RowCount(); ++row)
         for (int column = 0; column < kSelectColumn; ++column)
             StrGrid->SetCell(column, row, QString());
-    if (PageControl1->currentIndex() > kDataPage)
+    if (PageControl1->currentIndex() > kDataPage && PageControl1->currentIndex() != kInspectPage)
         ActivatePage(kHeaderPage);
-    PageControl1->setTabVisible(kHeaderPage, true);
-    PageControl1->setTabVisible(kDataPage, true);
+    SetFileTabsVisible(true);
     MessageLbl->hide();
 
     OpenResult result = ReadHeaderSummary(State, path, *this);

@@ -10,6 +10,7 @@
 #include "viewer/Canvas.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,9 @@ struct ViewerState : segy::SegyFileSummary, segy::HeaderScanTables {
     std::string DataFolder;
     std::string CurrentFile;
     std::vector<std::string> FolderFiles;
-    // What the last full scan of the current file learnt beyond the grid.
-    segy::HeaderInspection Inspection;
+    // What the last full scan of the current file learnt beyond the grid;
+    // empty before one finished.
+    std::shared_ptr<const segy::HeaderInspection> Inspection;
     std::string InspectedFile;
 
     // Renderer buffers, reused for every trace of every paint.

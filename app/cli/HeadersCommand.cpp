@@ -7,11 +7,19 @@
 
 #include <QRegularExpression>
 
+#include <charconv>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
+
+template <typename Integer> void AppendNumber(std::string& text, Integer value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
+}
 
 // The fields --fields names, in its order; false (after a message) for a
 // name that is no field.
@@ -114,6 +122,7 @@ int RunHeaders(const QStringList& arguments) {
     const int32_t traceLength = segy::StoredTraceLength(state->NumSamples, state->BytesPerSample,
                                                         framing.TraceHeaderExtensions);
     int64_t k = first;
+    std::string rows;
     if (first <= last) {
         file.AdviseSequential();
         segy::TraceHeaderReader reader(
@@ -123,14 +132,22 @@ int RunHeaders(const QStringList& arguments) {
             const segy::HeaderRun run = reader.Next(std::min<int64_t>(last - k + 1, 4096));
             if (run.count == 0)
                 break;
+            // A run's rows are formatted into one buffer and written at
+            // once: a formatted print per value would cost more than the
+            // reading.
+            rows.clear();
             for (int64_t i = 0; i < run.count; ++i, ++k) {
                 const unsigned char* header = run.first + i * run.stride;
-                std::printf(json ? (k == first ? "[%lld" : ",[%lld") : "%lld",
-                            static_cast<long long>(k));
-                for (const segy::TraceHeaderField* field : fields)
-                    std::printf(",%d", segy::FieldValue(header, *field, state->LittleEndian));
-                std::printf(json ? "]" : "\n");
+                if (json)
+                    rows += k == first ? "[" : ",[";
+                AppendNumber(rows, k);
+                for (const segy::TraceHeaderField* field : fields) {
+                    rows += ',';
+                    AppendNumber(rows, segy::FieldValue(header, *field, state->LittleEndian));
+                }
+                rows += json ? ']' : '\n';
             }
+            std::fwrite(rows.data(), 1, rows.size(), stdout);
         }
     }
     if (json)

@@ -201,8 +201,9 @@ int RunScan(const QStringList& arguments) {
     const std::string selected = parser.value(QStringLiteral("trace")).toStdString();
     const segy::ScanContext context{messages, progress, [&] { return selected; }};
     int64_t headersRead = 0;
+    segy::HeaderInspection inspection;
     if (!segy::ScanTraceHeaders(mode, path, state->ScanLayoutNow(), *state, context, &headersRead,
-                                &state->Inspection))
+                                &inspection))
         return kExitFileProblem;
 
     if (parser.isSet(QStringLiteral("json"))) {
@@ -212,9 +213,9 @@ int RunScan(const QStringList& arguments) {
         scan[QStringLiteral("Hdr4Max")] = ToJson(state->Hdr4Max, segy::kHeaderWords4);
         scan[QStringLiteral("Hdr2Min")] = ToJson(state->Hdr2Min, segy::kHeaderWords2);
         scan[QStringLiteral("Hdr2Max")] = ToJson(state->Hdr2Max, segy::kHeaderWords2);
-        scan[QStringLiteral("Fields")] = FieldsJson(*state, state->Inspection);
-        if (state->Inspection.Finished())
-            scan[QStringLiteral("Geometry")] = GeometryJson(state->Inspection.Geometry());
+        scan[QStringLiteral("Fields")] = FieldsJson(*state, inspection);
+        if (inspection.Finished())
+            scan[QStringLiteral("Geometry")] = GeometryJson(inspection.Geometry());
         std::printf("%s", QJsonDocument(scan).toJson(QJsonDocument::Compact).constData());
         std::printf("\n");
         return kExitOk;

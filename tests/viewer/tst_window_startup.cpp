@@ -84,10 +84,11 @@ private slots:
         TVantrel w({kProgram, QString(), kCode}, ui);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vantrel by Orbenza Inc."));
         QCOMPARE(w.PageControl1->currentIndex(), kHelpPage);
-        QCOMPARE(w.PageControl1->count(), 6);
-        const bool shown[] = {false, false, true, true, false, true};
-        const char* titles[] = {"Header", "Data", "Help", "About", "Batch", "Trace"};
-        for (int page = 0; page < 6; ++page) {
+        // The six pages, then the Inspect page, which shows with a file.
+        QCOMPARE(w.PageControl1->count(), 7);
+        const bool shown[] = {false, false, true, true, false, true, false};
+        const char* titles[] = {"Header", "Data", "Help", "About", "Batch", "Trace", "Inspect"};
+        for (int page = 0; page < 7; ++page) {
             QCOMPARE(w.PageControl1->isTabVisible(page), shown[page]);
             QCOMPARE(w.PageControl1->tabText(page), QString::fromLatin1(titles[page]));
         }
