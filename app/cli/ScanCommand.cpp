@@ -179,7 +179,11 @@ int RunScan(const QStringList& arguments) {
                                      "(default 1)."),
                       QStringLiteral("N"), QStringLiteral("1")});
     parser.addOption({QStringLiteral("two-byte"), QStringLiteral("Show the 2-byte table.")});
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
+    parser.addOption(
+        {QStringLiteral("json"),
+         QStringLiteral("Print one JSON object: the tables, and Fields, every standard field "
+                        "named with its extremes and the traces that hold them; a scan of all "
+                        "traces adds each field's Character and the survey's Geometry.")});
     int exitCode = kExitOk;
     if (!ParseCommand(parser, arguments, QStringLiteral("scan"), exitCode))
         return exitCode;

@@ -64,6 +64,18 @@ private slots:
         QCOMPARE(sourceX.value("MinTrace").toInt(), 4);
         QCOMPARE(sourceX.value("ScaledMin").toDouble(), -2800.0);
         QCOMPARE(sourceX.value("ScaledMax").toDouble(), 0.0);
+        // Each field's character, and the geometry: inline and crossline
+        // both move on every trace and nothing numbers a line, so nothing
+        // fits.
+        const QJsonObject character = iline.value("Character").toObject();
+        QCOMPARE(character.value("Kind").toString(), QStringLiteral("increasing"));
+        QCOMPARE(character.value("Text").toString(),
+                 QStringLiteral("increases by 1 each trace, 5 values"));
+        QCOMPARE(character.value("Strict").toBool(), true);
+        const QJsonObject geometry =
+            QJsonDocument::fromJson(scan.out).object().value("Geometry").toObject();
+        QCOMPARE(geometry.value("Kind").toString(), QStringLiteral("unstructured"));
+        QCOMPARE(geometry.value("Extents")["Source"]["MinX"].toDouble(), -2800.0);
         // A name that is no field, a range back to front, no fields at all.
         for (const QStringList& wrong :
              {QStringList{QStringLiteral("--fields"), QStringLiteral("ilin")},
