@@ -1,7 +1,9 @@
 // The header scan in every mode over a file opened as the window opens it,
-// with the byte order and width the user may choose afterwards.
+// with the byte order and width the user may choose afterwards, and what a
+// scan of every header learns for the Inspect page.
 #include "fuzz/FuzzInput.h"
 #include "segy/HeaderScan.h"
+#include "viewer/InspectPlots.h"
 #include "viewer/OpenFlow.h"
 
 #include <memory>
@@ -25,7 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         state->LittleEndian = !state->LittleEndian;
     segy::NoScanProgress progress;
     const segy::ScanContext context{messages, progress, [&] { return selected; }};
-    segy::ScanTraceHeaders(mode, file.Path(), state->ScanLayoutNow(), *state, context);
+    segy::HeaderInspection inspection;
+    segy::ScanTraceHeaders(mode, file.Path(), state->ScanLayoutNow(), *state, context, nullptr,
+                           &inspection);
     (void)segy::HeaderGridText(*state, mode % 2 == 0);
+    // What a full scan learnt, as the Inspect page and scan --json give it.
+    if (inspection.Finished()) {
+        (void)InspectFieldRows(inspection);
+        (void)GeometrySummary(inspection);
+    }
     return 0;
 }
