@@ -53,6 +53,7 @@ public:
     void Polyline(const CanvasPoint*, int) override {}
     void SetPolyFillMode(PolyFillMode) override {}
     void PolyPolygon(const CanvasPoint*, const int32_t*, int) override {}
+    void DrawImage(int, int, int, int, const uint32_t*) override {}
 
 private:
     QSize size_;

@@ -49,4 +49,8 @@ public:
     // counts[i] vertices belong to polygon i.
     virtual void PolyPolygon(const CanvasPoint* points, const int32_t* counts,
                              int polygonCount) = 0;
+    // Copies `width` × `height` pixels, row by row, each 0xAARRGGBB and
+    // opaque, with the top-left one at (x, y): the colour cells of the
+    // density display and its colour bar.
+    virtual void DrawImage(int x, int y, int width, int height, const uint32_t* pixels) = 0;
 };

@@ -20,11 +20,26 @@
 #include <algorithm>
 #include <climits>
 
-PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {}
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
 
 void PaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     emit Paint(painter);
+}
+
+void PaintBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit MouseMoved(at.x(), at.y());
+}
+
+void PaintBox::leaveEvent(QEvent*) {
+    emit MouseLeft();
+}
+
+void PaintBox::contextMenuEvent(QContextMenuEvent* event) {
+    emit MenuRequested(event->pos());
 }
 
 ScrollBar::ScrollBar(QWidget* parent) : QScrollBar(parent) {

@@ -29,9 +29,17 @@ public:
     explicit PaintBox(QWidget* parent = nullptr);
 signals:
     void Paint(QPainter& painter);
+    // The mouse over the box, with no button needed; and its leaving.
+    void MouseMoved(int x, int y);
+    void MouseLeft();
+    // A right click (or the menu key) at `at`, in the box's coordinates.
+    void MenuRequested(const QPoint& at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 // A scroll bar that also reports the position its context menu's "Scroll

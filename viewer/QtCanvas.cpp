@@ -194,3 +194,12 @@ void QtCanvas::PolyPolygon(const CanvasPoint* points, const int32_t* counts, int
     }
     painter_.drawPath(path);
 }
+
+void QtCanvas::DrawImage(int x, int y, int width, int height, const uint32_t* pixels) {
+    if (width <= 0 || height <= 0)
+        return;
+    // The image wraps the caller's pixels; it is drawn before they go.
+    const QImage image(reinterpret_cast<const uchar*>(pixels), width, height,
+                       static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
+    painter_.drawImage(QPoint(x, y), image);
+}

@@ -35,6 +35,7 @@ public:
     void Polyline(const CanvasPoint* points, int count) override;
     void SetPolyFillMode(PolyFillMode mode) override;
     void PolyPolygon(const CanvasPoint* points, const int32_t* counts, int polygonCount) override;
+    void DrawImage(int x, int y, int width, int height, const uint32_t* pixels) override;
 
 private:
     // The rows a polygon spans, from its lowest to its highest y.

@@ -187,6 +187,81 @@ int32_t WindowStartMs(int32_t position, int32_t recordLengthMs) {
     return start / kTimingLineMs * kTimingLineMs;
 }
 
+namespace {
+
+// The samples of a trace from `firstSample` that the plot's rows can show,
+// with one beyond the last row.
+int32_t WindowSampleCount(int32_t numSamples, int32_t firstSample, int height,
+                          double pixelsPerSample) {
+    const int32_t rest = std::max(numSamples - std::max(firstSample, 0), 0);
+    if (!(pixelsPerSample > 0) || height <= kPlotTopMargin)
+        return std::min(rest, 1);
+    const double rows = (height - kPlotTopMargin) / pixelsPerSample + 2;
+    return static_cast<int32_t>(std::min<double>(rest, std::ceil(rows)));
+}
+
+// The clip amplitudes of the painted traces: one for the screen, from
+// every visible sample, or each trace's own.
+std::vector<float> ClipAmplitudes(const ViewerState& state) {
+    const PaintedSection& p = state.Painted;
+    std::vector<float> scratch;
+    std::vector<float> clips(static_cast<size_t>(p.traces));
+    if (state.Display.normalisation == Normalisation::Global) {
+        std::fill(clips.begin(), clips.end(),
+                  AmplitudePercentile(p.values.data(), p.values.size(), state.Display.clipPercent,
+                                      scratch));
+        return clips;
+    }
+    for (int32_t t = 0; t < p.traces; ++t)
+        clips[static_cast<size_t>(t)] =
+            AmplitudePercentile(p.values.data() + static_cast<size_t>(t) * p.samples,
+                                static_cast<size_t>(p.samples), state.Display.clipPercent, scratch);
+    return clips;
+}
+
+std::string ClipText(float clip, const char* sign) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%.4g", sign, static_cast<double>(clip));
+    return text;
+}
+
+// The displays other than variable area, drawn from the painted windows:
+// colour cells, then lines, then the labels and the colour bar over them.
+void DrawOtherDisplay(ViewerState& state, Canvas& canvas, int width, int64_t firstTrace) {
+    const PaintedSection& p = state.Painted;
+    const std::vector<float> clips = ClipAmplitudes(state);
+    SectionWindow window;
+    window.traces = p.traces;
+    window.samples = p.samples;
+    window.values = p.values.data();
+    window.clips = clips;
+    window.left = kPlotLeftMargin;
+    window.top = kPlotTopMargin;
+    window.traceSpacing = p.traceSpacing;
+    window.pixelsPerSample = p.pixelsPerSample;
+    const ColourRamp& ramp = RampOf(state.Display.colours);
+    if (state.Display.Density())
+        DrawDensity(canvas, window, ramp, state.PlotGain);
+    canvas.SetPenStyle(PenStyle::Solid);
+    if (state.Display.Lines())
+        DrawWiggles(canvas, window, state.PlotGain);
+    for (int32_t i = 0; i < p.traces; ++i) {
+        const int64_t traceNumber = firstTrace + i + 1;
+        if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
+            DrawTraceLabels(
+                state, canvas, p.headers.data() + static_cast<size_t>(i) * segy::kTraceHeaderSize,
+                TruncToPixel(i * p.traceSpacing + kPlotLeftMargin, kInt32Max), traceNumber, width);
+    }
+    if (state.Display.Density()) {
+        const bool global = state.Display.normalisation == Normalisation::Global;
+        const float clip = clips.empty() ? 0.0f : clips.front();
+        DrawColourBar(canvas, ramp, kPlotTopMargin, global ? ClipText(clip, "+") : "+clip",
+                      global ? ClipText(clip, "-") : "-clip");
+    }
+}
+
+} // namespace
+
 SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
                             segy::UserMessages& messages) {
     SectionOutputs out;
@@ -229,10 +304,33 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
 
     const segy::TraceSource source = state.TraceFile();
     const segy::SampleDecoding decoding = state.Decoding();
+    // Each trace's visible window and header are kept for the readout and
+    // for the displays that draw after every trace is read.
+    PaintedSection& painted = state.Painted;
+    const int32_t windowSamples =
+        WindowSampleCount(numSamples, firstSample, in.height, pixelsPerSample);
+    painted.valid = true;
+    painted.firstTrace = firstTrace;
+    painted.traces = traceCount;
+    painted.firstSample = firstSample;
+    painted.samples = windowSamples;
+    painted.traceSpacing = traceSpacing;
+    painted.pixelsPerSample = pixelsPerSample;
+    painted.values.assign(static_cast<size_t>(traceCount) * windowSamples, 0.0f);
+    painted.headers.assign(static_cast<size_t>(traceCount) * segy::kTraceHeaderSize, 0);
+    const bool area = state.Display.mode == DisplayMode::VariableArea;
     for (int32_t i = 0; i < traceCount; ++i) {
         if (segy::ReadTrace(source, firstTrace + i, traceLength, trace.data(), messages) == 0)
             std::memset(trace.data(), 0, trace.size());
         segy::DecodeTraceSamples(trace.data(), traceLength, decoding, samples.data());
+        if (windowSamples > 0)
+            std::copy_n(samples.data() + firstSample, windowSamples,
+                        painted.values.begin() + static_cast<std::ptrdiff_t>(i) * windowSamples);
+        std::copy_n(trace.data(), std::min<size_t>(trace.size(), segy::kTraceHeaderSize),
+                    painted.headers.begin() +
+                        static_cast<std::ptrdiff_t>(i) * segy::kTraceHeaderSize);
+        if (!area)
+            continue;
         const int32_t x = TruncToPixel(i * traceSpacing + kPlotLeftMargin, kInt32Max);
         DrawTrace(state, canvas, x, kPlotTopMargin, samples.data(), pixelsPerSample, traceSpacing,
                   firstSample);
@@ -240,6 +338,57 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
         if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
             DrawTraceLabels(state, canvas, trace.data(), x, traceNumber, in.width);
     }
+    if (!area)
+        DrawOtherDisplay(state, canvas, in.width, firstTrace);
     DrawTimingLines(state, canvas, in.width, in.height, startMs, pixelsPerSample);
     return out;
+}
+
+namespace {
+
+// A label row's words as the readout names them: "Bytes 189-192: 111".
+void AddLabelLine(const ViewerState& state, const unsigned char* header, int32_t row,
+                  std::vector<std::string>& lines) {
+    int32_t value = 0;
+    if (row == 0 ||
+        !segy::HeaderWordAtRow(header, row, state.FourByteMode != 0, state.LittleEndian, value))
+        return;
+    const int width = state.FourByteMode ? 4 : 2;
+    lines.push_back("Bytes " + std::to_string(width * (row - 1) + 1) + "-" +
+                    std::to_string(width * row) + ": " + std::to_string(value));
+}
+
+} // namespace
+
+std::vector<std::string> ReadoutLines(const ViewerState& state, int x, int y) {
+    const PaintedSection& p = state.Painted;
+    if (!p.valid || p.traces <= 0 || !(p.traceSpacing > 0) || !(p.pixelsPerSample > 0) ||
+        y < kPlotTopMargin)
+        return {};
+    const double across = (x - kPlotLeftMargin) / p.traceSpacing;
+    const double down = (y - kPlotTopMargin) / p.pixelsPerSample;
+    if (!(across > -0.5 && across < p.traces - 0.5) || !(down < p.samples - 0.5))
+        return {};
+    const auto t = static_cast<int32_t>(std::lround(across));
+    const auto k = static_cast<int32_t>(std::lround(down));
+    const int64_t trace = p.firstTrace + t;
+    std::vector<std::string> lines{"Trace " + std::to_string(trace + 1)};
+    const unsigned char* header =
+        p.headers.data() + static_cast<size_t>(t) * segy::kTraceHeaderSize;
+    AddLabelLine(state, header, state.UpperLabelRow, lines);
+    if (state.LowerLabelRow != state.UpperLabelRow)
+        AddLabelLine(state, header, state.LowerLabelRow, lines);
+    const int64_t sample = int64_t{p.firstSample} + k;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g ms",
+                  static_cast<double>(sample) * state.SampleInterval);
+    lines.push_back(text);
+    const float value = p.values[static_cast<size_t>(t) * p.samples + static_cast<size_t>(k)];
+    // Integer formats print whole numbers; floating point ones as many
+    // digits as a single-precision value holds.
+    const bool integral = state.DataType == 1 || state.DataType == 4;
+    std::snprintf(text, sizeof text, integral ? "Value %.0f" : "Value %.9g",
+                  static_cast<double>(value));
+    lines.push_back(text);
+    return lines;
 }

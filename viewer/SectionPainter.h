@@ -67,6 +67,12 @@ private:
 SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
                             segy::UserMessages& messages);
 
+// What lies under the point (x, y) of the last paint, a line each: the
+// trace (counted from 1), the chosen label words' values, the time in ms
+// and the sample's value. Empty where no trace or sample lies, and before a
+// paint of the open file. Reads nothing: the last paint kept what it drew.
+std::vector<std::string> ReadoutLines(const ViewerState& state, int x, int y);
+
 // The window's geometry for a paint box of width × height.
 double TraceSpacing(int width, int32_t tracesPerScreen);
 double PixelsPerSample(int height, double sampleInterval, int32_t msPerScreen);

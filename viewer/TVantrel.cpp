@@ -212,6 +212,7 @@ void TVantrel::SetUpControls() {
     HScrollBar->setMinimum(0);
     VScrollBar->setMinimum(0);
 
+    SetUpPlotMenu();
     InspectTab = new InspectPage(PageControl1);
     PageControl1->insertTab(kInspectPage, InspectTab, QStringLiteral("Inspect"));
 
@@ -286,6 +287,9 @@ void TVantrel::BindHandlers() {
     connect(UpperLocation1, &QAction::triggered, this, &TVantrel::UpperLocation1Click);
     connect(LowerLabelLocation1, &QAction::triggered, this, &TVantrel::LowerLabelLocation1Click);
     connect(PB1, &PaintBox::Paint, this, &TVantrel::PB1Paint);
+    connect(PB1, &PaintBox::MouseMoved, this, &TVantrel::PB1MouseMove);
+    connect(PB1, &PaintBox::MouseLeft, this, &TVantrel::PB1MouseLeave);
+    connect(PB1, &PaintBox::MenuRequested, this, &TVantrel::PB1Menu);
     connect(HScrollBar, &QScrollBar::actionTriggered, this, &TVantrel::HScrollBarScroll);
     connect(VScrollBar, &QScrollBar::actionTriggered, this, &TVantrel::VScrollBarScroll);
     connect(HScrollBar, &QScrollBar::sliderReleased, this,

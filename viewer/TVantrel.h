@@ -91,6 +91,9 @@ public:
     QAction* LowerLabelLocation1;
     QAction* BrowseKelvane;
     QAction* VantrelURL;
+    // The plot's menu and the readout box over its lower left corner.
+    QMenu* PlotMenu = nullptr;
+    QLabel* ReadoutLbl = nullptr;
 
 public slots:
     void SegyBrowseBtnClick();
@@ -125,6 +128,11 @@ public slots:
     void ExportDebugFileBtnClick();
     // Shows the Data page starting at `trace` (0-based).
     void ShowTraceOnDataPage(qint64 trace);
+    // The readout of the point under the mouse on the plot.
+    void PB1MouseMove(int x, int y);
+    void PB1MouseLeave();
+    // The plot's menu of display modes, colours, clips and normalisation.
+    void PB1Menu(const QPoint& at);
 
 protected:
     // A close asked for during a header scan waits until the scan has
@@ -135,6 +143,9 @@ private:
     friend class WindowScanProgress;
 
     void SetUpControls();
+    void SetUpPlotMenu();
+    // Checks the plot menu's items that State.Display chose.
+    void CheckPlotMenu();
     // The Inspect page shows State.Inspection anew.
     void InspectionChanged();
     // The Inspect tab shows and hides with the Header and Data tabs.

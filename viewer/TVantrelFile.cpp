@@ -166,6 +166,10 @@ void TVantrel::InspectionChanged() {
 }
 
 void TVantrel::RepaintPlot() {
+    // The readout told of the picture being replaced; the next move of the
+    // mouse tells of the new one.
+    if (ReadoutLbl)
+        ReadoutLbl->hide();
     PB1->update();
 }
 
@@ -201,6 +205,8 @@ void TVantrel::SegyBrowseBtnClick() {
 
 void TVantrel::SegyFileLBChange() {
     State.LittleEndian = 0;
+    // What the last paint kept belongs to the file it drew.
+    State.Painted.valid = false;
     SelTrcED->setText(QStringLiteral("1"));
     SelTrcUD->setPosition(1);
     const std::string path = SelectedFilePath();

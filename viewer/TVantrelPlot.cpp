@@ -1,15 +1,22 @@
 // The Data page: the plot's paint, its scroll bars and the zoom button.
 #include "viewer/TVantrel.h"
 
+#include "viewer/OpenFlow.h"
 #include "viewer/QtCanvas.h"
 #include "viewer/SectionPainter.h"
 #include "viewer/SectionScrolling.h"
 
+#include <QActionGroup>
 #include <QDir>
+#include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QPainter>
 
 namespace {
+
+// The readout box's gap from the plot's lower left corner, pixels.
+constexpr int kReadoutMargin = 4;
 
 // Shows nothing and answers nothing: for a window built only to be measured.
 class NoUserInterface final : public UserInterface {
@@ -113,4 +120,98 @@ void TVantrel::ZoomBtnClick() {
     HScrollBar->setPageStep(zoom.hLargeChange);
     VScrollBar->setPageStep(zoom.vLargeChange);
     RepaintPlot();
+}
+
+void TVantrel::SetUpPlotMenu() {
+    PlotMenu = new QMenu(PB1);
+    PlotMenu->setObjectName(QStringLiteral("PlotMenu"));
+    const auto group = [this](const QString& title) {
+        PlotMenu->addSection(title);
+        auto* actions = new QActionGroup(PlotMenu);
+        actions->setExclusive(true);
+        return actions;
+    };
+    // Each item sets one choice and repaints; the items carry their index.
+    const auto add = [this](QActionGroup* actions, const char* text, auto choose) {
+        QAction* action = PlotMenu->addAction(QString::fromLatin1(text));
+        action->setCheckable(true);
+        actions->addAction(action);
+        connect(action, &QAction::triggered, this, [this, choose] {
+            choose(State.Display);
+            RepaintPlot();
+        });
+        return action;
+    };
+    QActionGroup* modes = group(QStringLiteral("Display"));
+    for (int i = 0; i < 4; ++i)
+        add(modes, kDisplayModeTexts[i],
+            [i](DisplaySettings& d) { d.mode = static_cast<DisplayMode>(i); });
+    QActionGroup* maps = group(QStringLiteral("Colours"));
+    for (int i = 0; i < 4; ++i)
+        add(maps, kColourMapTexts[i],
+            [i](DisplaySettings& d) { d.colours = static_cast<ColourMap>(i); });
+    QActionGroup* clips = group(QStringLiteral("Clip"));
+    for (const double clip : kClipChoices) {
+        const std::string text = "Clip at " + FormatGeneralFloat(clip) + "%";
+        add(clips, text.c_str(), [clip](DisplaySettings& d) { d.clipPercent = clip; });
+    }
+    QActionGroup* scales = group(QStringLiteral("Normalise"));
+    for (int i = 0; i < 2; ++i)
+        add(scales, kNormalisationTexts[i],
+            [i](DisplaySettings& d) { d.normalisation = static_cast<Normalisation>(i); });
+    CheckPlotMenu();
+
+    ReadoutLbl = new QLabel(PB1);
+    ReadoutLbl->setObjectName(QStringLiteral("ReadoutLbl"));
+    ReadoutLbl->setStyleSheet(
+        QStringLiteral("QLabel { background: white; color: black; border: 1px solid black; "
+                       "padding: 2px; }"));
+    ReadoutLbl->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ReadoutLbl->hide();
+}
+
+void TVantrel::CheckPlotMenu() {
+    const DisplaySettings& d = State.Display;
+    for (QAction* action : PlotMenu->actions()) {
+        const QString text = action->text();
+        if (!action->isCheckable())
+            continue;
+        bool on = false;
+        for (int i = 0; i < 4; ++i) {
+            on = on || (text == QLatin1String(kDisplayModeTexts[i]) &&
+                        d.mode == static_cast<DisplayMode>(i));
+            on = on || (text == QLatin1String(kColourMapTexts[i]) &&
+                        d.colours == static_cast<ColourMap>(i));
+        }
+        for (int i = 0; i < 2; ++i)
+            on = on || (text == QLatin1String(kNormalisationTexts[i]) &&
+                        d.normalisation == static_cast<Normalisation>(i));
+        on = on ||
+             text == QString::fromStdString("Clip at " + FormatGeneralFloat(d.clipPercent) + "%");
+        action->setChecked(on);
+    }
+}
+
+void TVantrel::PB1Menu(const QPoint& at) {
+    CheckPlotMenu();
+    PlotMenu->popup(PB1->mapToGlobal(at));
+}
+
+void TVantrel::PB1MouseMove(int x, int y) {
+    const std::vector<std::string> lines = ReadoutLines(State, x, y);
+    if (lines.empty()) {
+        ReadoutLbl->hide();
+        return;
+    }
+    QString text;
+    for (const std::string& line : lines)
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(line);
+    ReadoutLbl->setText(text);
+    ReadoutLbl->adjustSize();
+    ReadoutLbl->move(kReadoutMargin, PB1->height() - ReadoutLbl->height() - kReadoutMargin);
+    ReadoutLbl->show();
+}
+
+void TVantrel::PB1MouseLeave() {
+    ReadoutLbl->hide();
 }

@@ -8,6 +8,7 @@
 #include "segy/HeaderScan.h"
 #include "segy/Trace.h"
 #include "viewer/Canvas.h"
+#include "viewer/DisplayModes.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,20 @@ constexpr int32_t kDefaultMsPerScreen = 1000;
 constexpr int32_t kDefaultLabelIncrement = 20;
 constexpr double kDefaultPlotGain = 2.5;
 
+// What the last paint of the Data page drew, for the readout under the
+// cursor: the visible window of each trace and its header.
+struct PaintedSection {
+    bool valid = false;
+    int64_t firstTrace = 0;
+    int32_t traces = 0;
+    int32_t firstSample = 0;
+    int32_t samples = 0; // per trace
+    double traceSpacing = 0;
+    double pixelsPerSample = 0;
+    std::vector<float> values;          // traces × samples
+    std::vector<unsigned char> headers; // traces × 240
+};
+
 struct ViewerState : segy::SegyFileSummary, segy::HeaderScanTables {
     int32_t FourByteMode = 1;
     int32_t Hdr4Mark[segy::kHeaderWords4] = {};
@@ -42,6 +57,10 @@ struct ViewerState : segy::SegyFileSummary, segy::HeaderScanTables {
     int32_t Painting = 0;
     int32_t FileOpen = 0;
     double PlotGain = kDefaultPlotGain;
+    // How the Data page draws: variable area unless the plot's menu says
+    // otherwise.
+    DisplaySettings Display;
+    PaintedSection Painted;
     std::string DataFolder;
     std::string CurrentFile;
     std::vector<std::string> FolderFiles;

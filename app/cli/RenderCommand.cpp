@@ -37,6 +37,36 @@ bool IntOption(const QCommandLineParser& parser, const QString& name, int& value
     return numeric;
 }
 
+// The index of `value` among `names` (count of them); -1 when it is none.
+int NameIndex(const QString& value, const char* const* names, int count) {
+    for (int i = 0; i < count; ++i)
+        if (value == QLatin1String(names[i]))
+            return i;
+    return -1;
+}
+
+// The display options into `display`; false (after a message) for a value
+// that is no choice.
+bool DisplayOptions(const QCommandLineParser& parser, DisplaySettings& display) {
+    const int mode = NameIndex(parser.value(QStringLiteral("display")), kDisplayModeNames, 4);
+    const int map = NameIndex(parser.value(QStringLiteral("colormap")), kColourMapNames, 4);
+    const int scale = NameIndex(parser.value(QStringLiteral("normalise")), kNormalisationNames, 2);
+    bool numeric = false;
+    const double clip = parser.value(QStringLiteral("clip")).toDouble(&numeric);
+    if (mode < 0 || map < 0 || scale < 0 || !numeric || !(clip > 0 && clip <= 100)) {
+        std::fprintf(stderr,
+                     "vantrel-cli render: --display takes area, wiggle, density or "
+                     "density-wiggle; --colormap grey, seismic, red-white-black or viridis; "
+                     "--normalise global or trace; --clip a percentage above 0, up to 100\n");
+        return false;
+    }
+    display.mode = static_cast<DisplayMode>(mode);
+    display.colours = static_cast<ColourMap>(map);
+    display.normalisation = static_cast<Normalisation>(scale);
+    display.clipPercent = clip;
+    return true;
+}
+
 } // namespace
 
 int RunRender(const QStringList& arguments) {
@@ -69,6 +99,20 @@ int RunRender(const QStringList& arguments) {
         {QStringLiteral("lower-row"), QStringLiteral("Header grid row of the lower labels."),
          QStringLiteral("R")},
         {QStringLiteral("two-byte"), QStringLiteral("Label rows count 2-byte header words.")},
+        {QStringLiteral("display"),
+         QStringLiteral("area (variable area, the default), wiggle, density or density-wiggle."),
+         QStringLiteral("MODE"), QStringLiteral("area")},
+        {QStringLiteral("colormap"),
+         QStringLiteral("Density colours: grey (default), seismic, red-white-black or viridis."),
+         QStringLiteral("MAP"), QStringLiteral("grey")},
+        {QStringLiteral("clip"),
+         QStringLiteral("Density and wiggle amplitudes are clipped at this percentile of the "
+                        "magnitudes on screen (default 99)."),
+         QStringLiteral("PERCENT"), QStringLiteral("99")},
+        {QStringLiteral("normalise"),
+         QStringLiteral("global (one clip for the screen, the default) or trace (each trace "
+                        "its own)."),
+         QStringLiteral("HOW"), QStringLiteral("global")},
     });
     AddFormatOptions(parser);
     int exitCode = kExitOk;
@@ -105,6 +149,8 @@ int RunRender(const QStringList& arguments) {
     in.gainText = parser.value(QStringLiteral("gain")).toStdString();
     if (parser.isSet(QStringLiteral("two-byte")))
         state->FourByteMode = 0;
+    if (!DisplayOptions(parser, state->Display))
+        return kExitUsage;
     ZoomBtnClick(*state, parser.isSet(QStringLiteral("zoom-out")));
 
     StderrMessages messages;

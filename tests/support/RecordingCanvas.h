@@ -21,6 +21,7 @@ enum class CallKind {
     Polyline,
     SetPolyFillMode,
     PolyPolygon,
+    DrawImage,
 };
 
 struct CanvasCall {
@@ -35,6 +36,9 @@ struct CanvasCall {
     PolyFillMode fillMode = PolyFillMode::Alternate;
     std::vector<CanvasPoint> points;
     std::vector<int32_t> counts;
+    int width = 0; // DrawImage
+    int height = 0;
+    std::vector<uint32_t> pixels;
 };
 
 constexpr int kRecordedCharWidth = 7;
@@ -105,6 +109,15 @@ public:
         CanvasCall call = Call(CallKind::SetPolyFillMode);
         call.fillMode = mode;
         calls.push_back(call);
+    }
+    void DrawImage(int x, int y, int width, int height, const uint32_t* pixels) override {
+        CanvasCall call = Call(CallKind::DrawImage);
+        call.x = x;
+        call.y = y;
+        call.width = width;
+        call.height = height;
+        call.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+        calls.push_back(std::move(call));
     }
     void PolyPolygon(const CanvasPoint* points, const int32_t* counts, int polygonCount) override {
         CanvasCall call = Call(CallKind::PolyPolygon);
