@@ -29,7 +29,11 @@ ColourRamp Through(std::initializer_list<Stop> stops) {
     ColourRamp ramp{};
     const std::vector<Stop> s(stops);
     for (int i = 0; i < kColourSteps; ++i) {
-        const double at = static_cast<double>(i) / (kColourSteps - 1);
+        // The middle step, where zero falls, is the middle of the map.
+        constexpr int kMiddle = kColourSteps / 2;
+        const double at = i <= kMiddle
+                              ? 0.5 * i / kMiddle
+                              : 0.5 + 0.5 * (i - kMiddle) / (kColourSteps - 1 - kMiddle);
         size_t k = 0;
         while (k + 2 < s.size() && at > s[k + 1].at)
             ++k;
@@ -76,12 +80,11 @@ const ColourRamp& RampOf(ColourMap map) {
 }
 
 int ColourStep(float scaled) {
-    constexpr int kMiddle = kColourSteps / 2;
     if (!std::isfinite(scaled))
-        return kMiddle;
+        return kColourSteps / 2;
     const float clamped = std::clamp(scaled, -1.0f, 1.0f);
     // -1 to step 0, 0 to the middle step, 1 to the last.
-    return std::clamp(static_cast<int>(std::lround(kMiddle + clamped * (kMiddle - 0.5f))), 0,
+    return std::clamp(static_cast<int>(std::lround((clamped + 1.0f) * (kColourSteps - 1) / 2)), 0,
                       kColourSteps - 1);
 }
 

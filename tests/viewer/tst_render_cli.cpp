@@ -122,6 +122,28 @@ private slots:
         QVERIFY(DarkPixels(image, QRect(20, 31, 40, 100)) > 0);
     }
 
+    void displayOptions() {
+        // Density in viridis: the colour bar's top is the map's bright end;
+        // a display that is no choice is a usage error.
+        QTemporaryDir dir;
+        const QString file = QString::fromStdString(WriteWaves(dir));
+        const QString png = dir.filePath(QStringLiteral("density.png"));
+        const Run run = RunCli({QStringLiteral("render"), file, QStringLiteral("--output"), png,
+                                QStringLiteral("--display"), QStringLiteral("density"),
+                                QStringLiteral("--colormap"), QStringLiteral("viridis"),
+                                QStringLiteral("--clip"), QStringLiteral("98"),
+                                QStringLiteral("--normalise"), QStringLiteral("trace")});
+        QCOMPARE(run.exitCode, 0);
+        const QImage image(png);
+        QCOMPARE(image.pixel(image.width() - 8, 31), qRgb(253, 231, 37));
+        for (const char* wrong :
+             {"--display=area2", "--colormap=jet", "--clip=0", "--clip=x", "--normalise=none"})
+            QCOMPARE(RunCli({QStringLiteral("render"), file, QStringLiteral("--output"), png,
+                             QString::fromLatin1(wrong)})
+                         .exitCode,
+                     2);
+    }
+
     void negativeStartIsTheTop() {
         // The line of sample 0 is labelled 0.0 as at --start-ms 0.
         QTemporaryDir dir;
