@@ -9,14 +9,20 @@ namespace {
 // Small enough that a block stays in the processor's cache between the
 // kernel's copy and the header decoding, large enough that reads are few.
 constexpr int64_t kStreamBlockBytes = 1024 * 1024;
-// The most headers one mapped read copies out.
-constexpr int64_t kMappedRunHeaders = 64;
+// The headers one mapped read copies out at once; later calls are served
+// from the copy. The file's size is checked once per copy, so this also
+// sets how often that check runs.
+constexpr int64_t kMappedRunHeaders = 256;
 // The storage is asked for the file this far ahead of the header in use, a
 // step at a time: enough requests in flight to keep it busy while the
 // headers before them are decoded, few enough calls that a file already in
 // the page cache costs nothing noticeable.
 constexpr int64_t kPrefetchAheadBytes = 32 * 1024 * 1024;
 constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
+// Mapped pages behind the scan are released this much at a time: each
+// release costs a call and a flush of the address translations, and the
+// pages held meanwhile are at most a fraction of this (header pages only).
+constexpr int64_t kReleaseStepBytes = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -80,7 +86,18 @@ HeaderRun TraceHeaderReader::NextStreamed(int64_t most) {
 }
 
 HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
-    const int64_t wanted = std::min(most, kMappedRunHeaders);
+    if (next_ >= blockEnd_) {
+        blockFirst_ = next_;
+        blockEnd_ = next_ + CopyMappedRun();
+        if (blockEnd_ == next_)
+            return {};
+    }
+    const int64_t count = std::min(most, blockEnd_ - next_);
+    return {buffer_.data() + (next_ - blockFirst_) * kTraceHeaderSize, count, kTraceHeaderSize};
+}
+
+int64_t TraceHeaderReader::CopyMappedRun() {
+    const int64_t wanted = kMappedRunHeaders;
     int64_t count = 0;
     if (mapped_) {
         count = map_.CopyPieces(buffer_.data(), HeaderOffset(next_), traceLength_, kTraceHeaderSize,
@@ -100,13 +117,13 @@ HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
            file_.ReadAt(buffer_.data() + count * kTraceHeaderSize, kTraceHeaderSize,
                         HeaderOffset(next_ + count)) == kTraceHeaderSize)
         ++count;
-    return {buffer_.data(), count, kTraceHeaderSize};
+    return count;
 }
 
 void TraceHeaderReader::PrefetchAhead() {
     const int64_t page = MappedFile::PageSize();
     const int64_t at = HeaderOffset(next_);
-    if (mapped_ && at - releasedTo_ >= kPrefetchStepBytes) {
+    if (mapped_ && at - releasedTo_ >= kReleaseStepBytes) {
         map_.Release(releasedTo_, at - releasedTo_);
         releasedTo_ = at / page * page;
     }

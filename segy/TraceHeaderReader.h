@@ -66,6 +66,8 @@ private:
     int64_t HeaderOffset(int64_t k) const;
     HeaderRun NextStreamed(int64_t most);
     HeaderRun NextMapped(int64_t most);
+    // Copies the next run of mapped headers into `buffer_`; their count.
+    int64_t CopyMappedRun();
     // Requests the header pages up to a window ahead of the next header and
     // releases the mapped pages behind it.
     void PrefetchAhead();
@@ -82,7 +84,7 @@ private:
     int64_t prefetchedTo_ = 0; // file offset up to which pages were requested
     int64_t releasedTo_ = 0;   // file offset up to which mapped pages were released
     std::vector<unsigned char> buffer_;
-    // Streaming: the block in `buffer_` holds headers [blockFirst_, blockEnd_).
+    // The block or run in `buffer_` holds headers [blockFirst_, blockEnd_).
     int64_t blockFirst_ = 0;
     int64_t blockEnd_ = 0;
     bool lastBlock_ = false;

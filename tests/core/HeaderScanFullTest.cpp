@@ -196,15 +196,16 @@ private:
 
 // A file cut during the scan ends it like any short read, on every path: the
 // headers still there count, and a map of the old length never faults the
-// program. The streamed file is longer than one block, so its second block
-// is read after the cut.
+// program. Each file is longer than what one read takes in (a streamed
+// block, a copied run of mapped headers), so its second read comes after
+// the cut.
 TEST(FullScanTruncated, EndsAtTheNewEndOnEveryPath) {
     struct Case {
         int16_t samples;
         int traces;
         int kept;
     };
-    for (const Case c : {Case{50, 3000, 2500}, Case{1500, 100, 60}, Case{5000, 100, 60}}) {
+    for (const Case c : {Case{50, 3000, 2500}, Case{1500, 600, 400}, Case{5000, 600, 400}}) {
         SCOPED_TRACE(c.samples);
         const segytest::ScratchDir dir;
         const std::string path = dir.File("cut.sgy");
