@@ -4,13 +4,13 @@
 // for. The list box makes the lines it shows, so both should take about as
 // long; the memory the long one takes beyond the short one is printed too.
 // Prints the medians.
+#include "logic/OpenFlow.h"
+#include "logic/TraceListing.h"
+#include "logic/ViewerState.h"
 #include "segy/UserMessages.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/SyntheticSeismic.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/TraceListing.h"
 #include "viewer/TraceListingSource.h"
-#include "viewer/ViewerState.h"
 
 #include "segy/SegyFormat.h"
 #include "tests/support/TestFiles.h"
@@ -81,7 +81,7 @@ std::vector<double> TimeListings(const ViewerState& state, LazyListBox& list, in
     segy::SilentMessages messages;
     std::vector<double> timings;
     for (int run = 0; run < kRuns; ++run) {
-        const QString selection = QString::number(run % traces);
+        const std::string selection = std::to_string(run % traces);
         QElapsedTimer timer;
         timer.start();
         list.SetLines(

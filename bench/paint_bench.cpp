@@ -9,10 +9,10 @@
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/SyntheticSeismic.h"
-#include "viewer/OpenFlow.h"
+#include "logic/OpenFlow.h"
 #include "viewer/QtCanvas.h"
-#include "viewer/SectionPainter.h"
-#include "viewer/SectionScrolling.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 #include "viewer/TVantrel.h"
 
 #include <QApplication>

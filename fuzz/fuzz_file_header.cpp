@@ -2,7 +2,7 @@
 // file does, on any bytes at all.
 #include "fuzz/FuzzInput.h"
 #include "segy/FileHeader.h"
-#include "viewer/OpenFlow.h"
+#include "logic/OpenFlow.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 // scan of every header learns for the Inspect page.
 #include "fuzz/FuzzInput.h"
 #include "segy/HeaderScan.h"
-#include "viewer/InspectPlots.h"
-#include "viewer/OpenFlow.h"
+#include "logic/InspectPlots.h"
+#include "logic/OpenFlow.h"
 
 #include <memory>
 #include <string>

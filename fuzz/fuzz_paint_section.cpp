@@ -2,9 +2,9 @@
 // scroll positions, zoom, gain, label rows and increment a user may set.
 #include "fuzz/FuzzInput.h"
 #include "tests/support/RecordingCanvas.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/SectionPainter.h"
-#include "viewer/SectionScrolling.h"
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 
 #include <memory>
 #include <string>

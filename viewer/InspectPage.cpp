@@ -1,6 +1,6 @@
 #include "viewer/InspectPage.h"
 
-#include "viewer/InspectPlots.h"
+#include "logic/InspectPlots.h"
 #include "viewer/QtCanvas.h"
 
 #include <QComboBox>

@@ -6,7 +6,7 @@
 
 #include "segy/HeaderInspection.h"
 
-#include "viewer/Canvas.h"
+#include "logic/Canvas.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // for the command-line tool and the benchmark.
 #pragma once
 
-#include "viewer/Canvas.h"
+#include "logic/Canvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "viewer/Splash.h"
 
 #include "viewer/Fonts.h"
-#include "viewer/Links.h"
+#include "logic/Links.h"
 #include "viewer/Pictures.h"
 #include "viewer/UiSeams.h"
 

@@ -1,10 +1,10 @@
 #include "viewer/TVantrel.h"
 #include "viewer/InspectPage.h"
 
-#include "viewer/FolderFiles.h"
+#include "logic/FolderFiles.h"
 #include "viewer/Fonts.h"
-#include "viewer/Links.h"
-#include "viewer/OpenFlow.h"
+#include "logic/Links.h"
+#include "logic/OpenFlow.h"
 #include "viewer/Pictures.h"
 
 #include <QAction>

@@ -6,9 +6,9 @@
 #include "segy/UserMessages.h"
 #include "ui_TVantrel.h"
 #include "viewer/EdgeAnchors.h"
-#include "viewer/SectionPainter.h"
+#include "logic/SectionPainter.h"
 #include "viewer/UiSeams.h"
-#include "viewer/ViewerState.h"
+#include "logic/ViewerState.h"
 
 #include <QMainWindow>
 #include <QStringList>

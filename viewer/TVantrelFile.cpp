@@ -5,7 +5,7 @@
 #include "segy/FileHeader.h"
 #include "segy/TraceHeaderFields.h"
 #include "viewer/InspectPage.h"
-#include "viewer/OpenFlow.h"
+#include "logic/OpenFlow.h"
 #include "viewer/Progress.h"
 
 #include <QCloseEvent>

@@ -1,11 +1,12 @@
 // The Data page: the plot's paint, its scroll bars and the zoom button.
 #include "viewer/TVantrel.h"
 
-#include "viewer/OpenFlow.h"
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 #include "viewer/QtCanvas.h"
-#include "viewer/SectionPainter.h"
-#include "viewer/SectionScrolling.h"
 
+#include <QAbstractSlider>
 #include <QActionGroup>
 #include <QDir>
 #include <QLabel>
@@ -14,6 +15,18 @@
 #include <QPainter>
 
 namespace {
+
+// The logic numbers the scroll bars' actions as the toolkit does.
+constexpr bool SameAction(SliderAction ours, QAbstractSlider::SliderAction theirs) {
+    return static_cast<int>(ours) == static_cast<int>(theirs);
+}
+static_assert(SameAction(kSliderSingleStepAdd, QAbstractSlider::SliderSingleStepAdd) &&
+              SameAction(kSliderSingleStepSub, QAbstractSlider::SliderSingleStepSub) &&
+              SameAction(kSliderPageStepAdd, QAbstractSlider::SliderPageStepAdd) &&
+              SameAction(kSliderPageStepSub, QAbstractSlider::SliderPageStepSub) &&
+              SameAction(kSliderToMinimum, QAbstractSlider::SliderToMinimum) &&
+              SameAction(kSliderToMaximum, QAbstractSlider::SliderToMaximum) &&
+              SameAction(kSliderMove, QAbstractSlider::SliderMove));
 
 // The readout box's gap from the plot's lower left corner, pixels.
 constexpr int kReadoutMargin = 4;

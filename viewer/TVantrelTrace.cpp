@@ -1,13 +1,13 @@
 // The Trace page's listing and the debug export.
 #include "viewer/TVantrel.h"
 
+#include "logic/TraceListing.h"
 #include "viewer/DebugExport.h"
-#include "viewer/TraceListing.h"
 #include "viewer/TraceListingSource.h"
 
 void TVantrel::TrcSelEDChange() {
     TrcValLB->SetLines(std::make_unique<TraceListingSource>(
-        TraceListingLines(State, TrcSelED->text(), HScrollBar->value(), *this)));
+        TraceListingLines(State, TrcSelED->text().toStdString(), HScrollBar->value(), *this)));
 }
 
 void TVantrel::ExportDebugFileBtnClick() {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "viewer/Controls.h"
-#include "viewer/TraceListing.h"
+#include "logic/TraceListing.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 
 #include "segy/HeaderScan.h"
 #include "segy/UserMessages.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/ViewerState.h"
+#include "logic/OpenFlow.h"
+#include "logic/ViewerState.h"
 
 #include <QCommandLineParser>
 #include <QString>

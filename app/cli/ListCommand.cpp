@@ -1,7 +1,7 @@
 // vantrel-cli list: the sample listing of one trace.
 #include "app/cli/CliSupport.h"
 
-#include "viewer/TraceListing.h"
+#include "logic/TraceListing.h"
 
 #include <cstdio>
 #include <memory>

@@ -2,8 +2,8 @@
 #include "app/cli/CliSupport.h"
 
 #include "viewer/QtCanvas.h"
-#include "viewer/SectionPainter.h"
-#include "viewer/SectionScrolling.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 #include "viewer/TVantrel.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // 7 pixels per character and 13 pixels high.
 #pragma once
 
-#include "viewer/Canvas.h"
+#include "logic/Canvas.h"
 
 #include <string>
 #include <vector>

@@ -6,9 +6,9 @@
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/TestWindow.h"
-#include "viewer/DisplayModes.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/SectionPainter.h"
+#include "logic/DisplayModes.h"
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
 
 #include <QLabel>
 #include <QMouseEvent>

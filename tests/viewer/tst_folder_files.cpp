@@ -1,7 +1,7 @@
 // The folder listing behind the file list: which entries a pattern selects
 // and in which order they are listed.
 #include "tests/support/SegyWriter.h"
-#include "viewer/FolderFiles.h"
+#include "logic/FolderFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,14 +1,14 @@
 // The Trace page's listing: which trace the edit and the scroll bar choose,
 // the text of every line for each sample encoding and byte order, and the
 // command-line tool's listing against the corpus reference.
+#include "logic/OpenFlow.h"
+#include "logic/TraceListing.h"
+#include "logic/ViewerState.h"
 #include "segy/SegyFormat.h"
 #include "segy/UserMessages.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/CorpusReference.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/TraceListing.h"
-#include "viewer/ViewerState.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -46,7 +46,8 @@ std::unique_ptr<ViewerState> OpenState(const std::string& path) {
 // Every line the Trace page's list would show for the edit's text.
 QStringList Listing(const ViewerState& state, const QString& text, int scrollPosition,
                     segy::UserMessages& messages) {
-    const TraceSampleLines listing = TraceListingLines(state, text, scrollPosition, messages);
+    const TraceSampleLines listing =
+        TraceListingLines(state, text.toStdString(), scrollPosition, messages);
     QStringList lines;
     for (int64_t i = 0; i < listing.Count(); ++i)
         lines << QString::fromStdString(listing.Line(i));

@@ -3,7 +3,7 @@
 // picture must stay the one Qt draws from the plain calls.
 #include "tests/support/RecordingCanvas.h"
 #include "viewer/QtCanvas.h"
-#include "viewer/TraceRenderer.h"
+#include "logic/TraceRenderer.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
 // The variable-area renderer call by call on a recording canvas.
 #include "tests/support/RecordingCanvas.h"
-#include "viewer/TraceRenderer.h"
+#include "logic/TraceRenderer.h"
 
 #include <QtTest>
 

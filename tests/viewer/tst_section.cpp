@@ -4,9 +4,9 @@
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/SectionPainter.h"
-#include "viewer/SectionScrolling.h"
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 
 #include <QAbstractSlider>
 #include <QTemporaryDir>

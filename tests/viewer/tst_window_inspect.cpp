@@ -6,8 +6,8 @@
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/TestWindow.h"
 #include "viewer/InspectPage.h"
-#include "viewer/InspectPlots.h"
-#include "viewer/SectionPainter.h"
+#include "logic/InspectPlots.h"
+#include "logic/SectionPainter.h"
 
 #include <QLabel>
 #include <QPushButton>

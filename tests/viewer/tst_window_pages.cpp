@@ -4,9 +4,9 @@
 #include "tests/support/SegyWriter.h"
 #include "tests/viewer/CorpusReference.h"
 #include "tests/viewer/RecordingUserInterface.h"
-#include "viewer/SectionScrolling.h"
+#include "logic/SectionScrolling.h"
 #include "viewer/TVantrel.h"
-#include "viewer/TraceListing.h"
+#include "logic/TraceListing.h"
 
 #include <QDir>
 #include <QFile>

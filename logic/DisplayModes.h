@@ -5,7 +5,7 @@
 // interface, shared by the window, the command-line renderer and the tests.
 #pragma once
 
-#include "viewer/Canvas.h"
+#include "logic/Canvas.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "viewer/OpenFlow.h"
+#include "logic/OpenFlow.h"
 
 #include "segy/SampleSettings.h"
 

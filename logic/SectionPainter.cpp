@@ -1,8 +1,8 @@
-#include "viewer/SectionPainter.h"
+#include "logic/SectionPainter.h"
 
+#include "logic/OpenFlow.h"
+#include "logic/TraceRenderer.h"
 #include "segy/Trace.h"
-#include "viewer/OpenFlow.h"
-#include "viewer/TraceRenderer.h"
 
 #include <algorithm>
 #include <cmath>

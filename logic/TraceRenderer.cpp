@@ -1,4 +1,4 @@
-#include "viewer/TraceRenderer.h"
+#include "logic/TraceRenderer.h"
 
 #include <algorithm>
 #include <cmath>

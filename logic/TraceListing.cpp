@@ -1,9 +1,9 @@
-#include "viewer/TraceListing.h"
+#include "logic/TraceListing.h"
 
+#include "logic/SectionPainter.h"
 #include "segy/ByteOrder.h"
 #include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
-#include "viewer/SectionPainter.h"
 
 #include <algorithm>
 #include <charconv>
@@ -158,10 +158,10 @@ int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPositio
            TraceAtBarPosition(scrollPosition, numTraces, tracesPerScreen);
 }
 
-TraceSampleLines TraceListingLines(const ViewerState& state, const QString& selectionText,
+TraceSampleLines TraceListingLines(const ViewerState& state, const std::string& selectionText,
                                    int32_t scrollPosition, segy::UserMessages& messages) {
-    return TraceSampleLines(state,
-                            ListedTraceIndex(selectionText.toStdString(), scrollPosition,
-                                             state.NumTraces, state.TracesPerScreen),
-                            messages);
+    return TraceSampleLines(
+        state,
+        ListedTraceIndex(selectionText, scrollPosition, state.NumTraces, state.TracesPerScreen),
+        messages);
 }

@@ -1,8 +1,6 @@
-#include "viewer/SectionScrolling.h"
+#include "logic/SectionScrolling.h"
 
-#include "viewer/OpenFlow.h"
-
-#include <QAbstractSlider>
+#include "logic/OpenFlow.h"
 
 namespace {
 
@@ -45,19 +43,19 @@ ZoomSettings ZoomBtnClick(ViewerState& state, bool zoomBtnDown) {
 
 std::optional<ScrollCode> ScrollCodeForSliderAction(int action, bool thumbDown, int32_t step) {
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
+    case kSliderSingleStepAdd:
         return ScrollCode::SB_LINEDOWN;
-    case QAbstractSlider::SliderSingleStepSub:
+    case kSliderSingleStepSub:
         return ScrollCode::SB_LINEUP;
-    case QAbstractSlider::SliderPageStepAdd:
+    case kSliderPageStepAdd:
         return ScrollCode::SB_PAGEDOWN;
-    case QAbstractSlider::SliderPageStepSub:
+    case kSliderPageStepSub:
         return ScrollCode::SB_PAGEUP;
-    case QAbstractSlider::SliderToMinimum:
+    case kSliderToMinimum:
         return ScrollCode::SB_TOP;
-    case QAbstractSlider::SliderToMaximum:
+    case kSliderToMaximum:
         return ScrollCode::SB_BOTTOM;
-    case QAbstractSlider::SliderMove:
+    case kSliderMove:
         if (thumbDown)
             return ScrollCode::SB_THUMBTRACK;
         return step < 0 ? ScrollCode::SB_LINEUP : ScrollCode::SB_LINEDOWN;

@@ -4,9 +4,9 @@
 // the command-line tool both open files through it, so they agree.
 #pragma once
 
+#include "logic/ViewerState.h"
 #include "segy/DecimalText.h"
 #include "segy/UserMessages.h"
-#include "viewer/ViewerState.h"
 
 #include <string>
 

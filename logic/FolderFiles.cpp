@@ -1,4 +1,4 @@
-#include "viewer/FolderFiles.h"
+#include "logic/FolderFiles.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "viewer/InspectPlots.h"
+#include "logic/InspectPlots.h"
 
+#include "logic/SectionPainter.h"
 #include "segy/DecimalText.h"
-#include "viewer/SectionPainter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "viewer/DisplayModes.h"
+#include "logic/DisplayModes.h"
 
-#include "viewer/TraceRenderer.h"
-#include "viewer/ViewerState.h"
+#include "logic/TraceRenderer.h"
+#include "logic/ViewerState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +31,8 @@ ColourRamp Through(std::initializer_list<Stop> stops) {
     for (int i = 0; i < kColourSteps; ++i) {
         // The middle step, where zero falls, is the middle of the map.
         constexpr int kMiddle = kColourSteps / 2;
-        const double at = i <= kMiddle
-                              ? 0.5 * i / kMiddle
-                              : 0.5 + 0.5 * (i - kMiddle) / (kColourSteps - 1 - kMiddle);
+        const double at = i <= kMiddle ? 0.5 * i / kMiddle
+                                       : 0.5 + 0.5 * (i - kMiddle) / (kColourSteps - 1 - kMiddle);
         size_t k = 0;
         while (k + 2 < s.size() && at > s[k + 1].at)
             ++k;

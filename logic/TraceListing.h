@@ -1,11 +1,9 @@
 // The numbers behind one trace: its decoded samples as text lines.
 #pragma once
 
+#include "logic/ViewerState.h"
 #include "segy/Trace.h"
 #include "segy/UserMessages.h"
-#include "viewer/ViewerState.h"
-
-#include <QString>
 
 #include <cstdint>
 #include <string>
@@ -79,5 +77,5 @@ int64_t ListedTraceIndex(const std::string& selectionText, int32_t scrollPositio
                          int64_t numTraces, int32_t tracesPerScreen);
 
 // The Trace page's lines for the edit's text and the scroll bar's position.
-TraceSampleLines TraceListingLines(const ViewerState& state, const QString& selectionText,
+TraceSampleLines TraceListingLines(const ViewerState& state, const std::string& selectionText,
                                    int32_t scrollPosition, segy::UserMessages& messages);

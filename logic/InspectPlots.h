@@ -3,8 +3,8 @@
 // a coordinate pair, drawn on the canvas interface.
 #pragma once
 
+#include "logic/Canvas.h"
 #include "segy/HeaderInspection.h"
-#include "viewer/Canvas.h"
 
 #include <cstdint>
 #include <string>

@@ -2,8 +2,8 @@
 // every positive lobe filled black.
 #pragma once
 
-#include "viewer/Canvas.h"
-#include "viewer/ViewerState.h"
+#include "logic/Canvas.h"
+#include "logic/ViewerState.h"
 
 #include <cstdint>
 

@@ -4,11 +4,11 @@
 // write the rest by name.
 #pragma once
 
+#include "logic/Canvas.h"
+#include "logic/DisplayModes.h"
 #include "segy/FileHeader.h"
 #include "segy/HeaderScan.h"
 #include "segy/Trace.h"
-#include "viewer/Canvas.h"
-#include "viewer/DisplayModes.h"
 
 #include <cstdint>
 #include <memory>

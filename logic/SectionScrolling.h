@@ -3,7 +3,7 @@
 // do with its bars and its paint box.
 #pragma once
 
-#include "viewer/ViewerState.h"
+#include "logic/ViewerState.h"
 
 #include <cstdint>
 #include <optional>
@@ -61,4 +61,17 @@ ZoomSettings ZoomBtnClick(ViewerState& state, bool zoomBtnDown);
 // thumb drag (SB_THUMBTRACK) while the thumb is held down; otherwise it is a
 // wheel step, a line scroll by the sign of `step` (the new position less
 // the old). The bar's sliderReleased signal is SB_THUMBPOSITION.
+// The actions a scroll bar reports, numbered as the toolkit's slider
+// actions are (the window checks that they agree).
+enum SliderAction : int {
+    kSliderNoAction = 0,
+    kSliderSingleStepAdd = 1,
+    kSliderSingleStepSub = 2,
+    kSliderPageStepAdd = 3,
+    kSliderPageStepSub = 4,
+    kSliderToMinimum = 5,
+    kSliderToMaximum = 6,
+    kSliderMove = 7,
+};
+
 std::optional<ScrollCode> ScrollCodeForSliderAction(int action, bool thumbDown, int32_t step);

@@ -4,9 +4,9 @@
 // the tests draw the very same picture.
 #pragma once
 
+#include "logic/Canvas.h"
+#include "logic/ViewerState.h"
 #include "segy/UserMessages.h"
-#include "viewer/Canvas.h"
-#include "viewer/ViewerState.h"
 
 #include <cstdint>
 #include <optional>
