@@ -1,10 +1,12 @@
 // Painting the Data page of any file onto the recording canvas, with the
-// scroll positions, zoom, gain, label rows and increment a user may set.
+// scroll positions, zoom, gain, label rows and increment a user may set, in
+// every display the plot's menu offers (chosen by the file's last byte),
+// and the readout at points over the plot.
 #include "fuzz/FuzzInput.h"
-#include "tests/support/RecordingCanvas.h"
 #include "logic/OpenFlow.h"
 #include "logic/SectionPainter.h"
 #include "logic/SectionScrolling.h"
+#include "tests/support/RecordingCanvas.h"
 
 #include <memory>
 #include <string>
@@ -45,7 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     in.vPosition = (view & 0x07) * 400;
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
     in.gainText = std::to_string(gainByte / 8.0);
+    const uint8_t display = data[size - 1];
+    state->Display.mode = static_cast<DisplayMode>(display & 3);
+    state->Display.colours = static_cast<ColourMap>((display >> 2) & 3);
+    state->Display.clipPercent = kClipChoices[(display >> 4) % 6];
+    state->Display.normalisation = static_cast<Normalisation>(display >> 7);
     segytest::RecordingCanvas canvas(kFuzzPlotWidth, kFuzzPlotHeight);
     PaintSection(*state, canvas, in, messages);
+    for (const int at : {0, 25, 300, 583})
+        (void)ReadoutLines(*state, at, at);
     return 0;
 }
