@@ -62,6 +62,9 @@ struct WordTable {
     std::array<ChunkWords, kChunks> chunks{};
     // The words each scalar applies to.
     std::array<std::vector<int>, kScalarKinds> scaledBy;
+    // Where each scalar lies: its chunk and its bytes' mask there.
+    std::array<int, kScalarKinds> scalarChunk{};
+    std::array<uint64_t, kScalarKinds> scalarMask{};
 };
 
 int ScalarKindIndex(FieldScalar scalar) {
@@ -95,6 +98,12 @@ const WordTable& Table() {
                         if (offset + b >= c * kChunkBytes && offset + b < (c + 1) * kChunkBytes)
                             bytes[offset + b - c * kChunkBytes] = 0xFF;
                     std::memcpy(&chunk.masks[chunk.count], bytes, kChunkBytes);
+                    for (int k = 0; k < kScalarKinds; ++k)
+                        if (t.words[i].type == FieldType::Int16 &&
+                            t.words[i].firstByte == ScalarFieldByte(kScalars[k])) {
+                            t.scalarChunk[k] = c;
+                            t.scalarMask[k] = chunk.masks[chunk.count];
+                        }
                     ++chunk.count;
                 }
         }
@@ -507,30 +516,99 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
                             int64_t firstTrace) {
     if (count <= 0)
         return;
-    for (int64_t h = 0; h < count; ++h) {
-        const unsigned char* header = first + h * stride;
-        const int64_t trace = firstTrace + h;
-        if (trace == 0)
-            StartHistories(header);
+    int64_t from = 0;
+    if (firstTrace == 0) {
+        StartHistories(first);
+        from = 1;
+    }
+    if (from < count) {
+        if (littleEndian_)
+            FollowBlock<false>(first, from, count, stride, firstTrace);
         else
-            TakeOne(header, h ? header - stride : previous_.data(), trace);
-        if (trace == nextSample_ && static_cast<int64_t>(sampleTraces_.size()) < kSampledHeaders) {
-            sampleTraces_.push_back(trace);
-            sampleHeaders_.insert(sampleHeaders_.end(), header, header + kTraceHeaderSize);
-            // Spread the sample evenly with a jitter, so that no period of
-            // the file's keys can line up with it.
-            const int64_t i = static_cast<int64_t>(sampleTraces_.size());
-            if (expected_ <= kSampledHeaders) {
-                nextSample_ = trace + 1;
-            } else {
-                const double share = static_cast<double>(expected_) / kSampledHeaders;
-                const double jitter = std::fmod(i * 0.6180339887498949, 1.0);
-                nextSample_ = std::max(trace + 1, static_cast<int64_t>((i + jitter) * share));
-            }
+            FollowBlock<true>(first, from, count, stride, firstTrace);
+    }
+    for (int64_t h = 0; h < count; ++h) {
+        const int64_t trace = firstTrace + h;
+        if (trace != nextSample_ || static_cast<int64_t>(sampleTraces_.size()) >= kSampledHeaders)
+            continue;
+        const unsigned char* header = first + h * stride;
+        sampleTraces_.push_back(trace);
+        sampleHeaders_.insert(sampleHeaders_.end(), header, header + kTraceHeaderSize);
+        // Spread the sample evenly with a jitter, so that no period of the
+        // file's keys can line up with it.
+        const int64_t i = static_cast<int64_t>(sampleTraces_.size());
+        if (expected_ <= kSampledHeaders) {
+            nextSample_ = trace + 1;
+        } else {
+            const double share = static_cast<double>(expected_) / kSampledHeaders;
+            const double jitter = std::fmod(i * 0.6180339887498949, 1.0);
+            nextSample_ = std::max(trace + 1, static_cast<int64_t>((i + jitter) * share));
         }
     }
     std::memcpy(previous_.data(), first + (count - 1) * stride, kTraceHeaderSize);
     seen_ = firstTrace + count;
+}
+
+template <bool kBigEndian>
+void HeaderInspection::FollowBlock(const unsigned char* first, int64_t from, int64_t count,
+                                   int64_t stride, int64_t firstTrace) {
+    const WordTable& table = Table();
+    // The bytes that change anywhere in the block, a chunk at a time: a
+    // loop without branches over contiguous bytes.
+    uint64_t changed[kChunks] = {};
+    for (int64_t h = from; h < count; ++h) {
+        const unsigned char* header = first + h * stride;
+        const unsigned char* before = h ? header - stride : previous_.data();
+        for (int c = 0; c < kChunks; ++c) {
+            uint64_t now, then;
+            std::memcpy(&now, header + c * kChunkBytes, kChunkBytes);
+            std::memcpy(&then, before + c * kChunkBytes, kChunkBytes);
+            changed[c] |= now ^ then;
+        }
+    }
+    // Where a scalar changes within the block, the words it scales need
+    // each trace's scalar in trace order: the block is followed trace by
+    // trace. Elsewhere each changing word is followed down the block on
+    // its own, its history staying in the cache and its branches in step.
+    for (int k = 0; k < kScalarKinds; ++k)
+        if (changed[table.scalarChunk[k]] & table.scalarMask[k]) {
+            for (int64_t h = from; h < count; ++h) {
+                const unsigned char* header = first + h * stride;
+                TakeOne(header, h ? header - stride : previous_.data(), firstTrace + h);
+            }
+            return;
+        }
+    for (int c = 0; c < kChunks; ++c) {
+        if (!changed[c])
+            continue;
+        const ChunkWords& chunk = table.chunks[c];
+        for (int k = 0; k < chunk.count; ++k) {
+            if (!(changed[c] & chunk.masks[k]))
+                continue;
+            History& history = histories_[chunk.words[k]];
+            const unsigned char* at = first + chunk.offsets[k];
+            if (chunk.twoByte[k])
+                FollowColumn<kBigEndian, true>(at, from, count, stride, firstTrace, history);
+            else
+                FollowColumn<kBigEndian, false>(at, from, count, stride, firstTrace, history);
+        }
+    }
+}
+
+template <bool kBigEndian, bool kTwoByte>
+void HeaderInspection::FollowColumn(const unsigned char* at, int64_t from, int64_t count,
+                                    int64_t stride, int64_t firstTrace, History& history) {
+    int32_t previous = history.prev;
+    for (int64_t h = from; h < count; ++h) {
+        const unsigned char* p = at + h * stride;
+        const int32_t value =
+            kTwoByte ? static_cast<int16_t>(kBigEndian ? LoadBig16(p) : LoadLittle16(p))
+                     : static_cast<int32_t>(kBigEndian ? LoadBig32(p) : LoadLittle32(p));
+        if (value != previous) {
+            history.Change(value, firstTrace + h);
+            previous = value;
+        }
+    }
 }
 
 void HeaderInspection::Finish() {

@@ -200,6 +200,16 @@ private:
     template <bool kBigEndian>
     void FollowChangedWords(const unsigned char* header, const unsigned char* previous,
                             int64_t trace);
+    // Follows headers from..count-1 of a block, each after the one before
+    // it (the first after the last of the previous block).
+    template <bool kBigEndian>
+    void FollowBlock(const unsigned char* first, int64_t from, int64_t count, int64_t stride,
+                     int64_t firstTrace);
+    // Follows one word down a block; `at` is its first byte in the block's
+    // first header.
+    template <bool kBigEndian, bool kTwoByte>
+    static void FollowColumn(const unsigned char* at, int64_t from, int64_t count, int64_t stride,
+                             int64_t firstTrace, History& history);
     void StartHistories(const unsigned char* header);
     int32_t ScalarIn(const unsigned char* header, int kind) const;
     void WorkOutGeometry();
