@@ -378,10 +378,8 @@ void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
     std::fill(std::begin(start.Max2), std::end(start.Max2), std::numeric_limits<int16_t>::min());
     columns_.assign(static_cast<size_t>(columns), start);
     columnUsed_.assign(static_cast<size_t>(columns), 0);
-    sampleTraces_.clear();
     sampleHeaders_.clear();
     const auto samples = static_cast<size_t>(std::min<int64_t>(expected_, kSampledHeaders));
-    sampleTraces_.reserve(samples);
     sampleHeaders_.reserve(samples * kTraceHeaderSize);
     nextSample_ = 0;
     geometry_ = SurveyGeometry();
@@ -529,14 +527,13 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
     }
     for (int64_t h = 0; h < count; ++h) {
         const int64_t trace = firstTrace + h;
-        if (trace != nextSample_ || static_cast<int64_t>(sampleTraces_.size()) >= kSampledHeaders)
+        if (trace != nextSample_ || Samples() >= kSampledHeaders)
             continue;
         const unsigned char* header = first + h * stride;
-        sampleTraces_.push_back(trace);
         sampleHeaders_.insert(sampleHeaders_.end(), header, header + kTraceHeaderSize);
         // Spread the sample evenly with a jitter, so that no period of the
         // file's keys can line up with it.
-        const int64_t i = static_cast<int64_t>(sampleTraces_.size());
+        const int64_t i = Samples();
         if (expected_ <= kSampledHeaders) {
             nextSample_ = trace + 1;
         } else {

@@ -163,7 +163,6 @@ public:
 
     bool Finished() const { return finished_; }
     int64_t TracesSeen() const { return seen_; }
-    int64_t TracesExpected() const { return expected_; }
     int32_t LittleEndian() const { return littleEndian_; }
 
     const WordCharacter& Character(int wordIndex) const { return characters_[wordIndex]; }
@@ -181,13 +180,13 @@ public:
     // The envelope: per column, the first trace and the extremes.
     int Columns() const { return static_cast<int>(columns_.size()); }
     int64_t ColumnFirstTrace(int column) const;
-    const WordExtremes& ColumnExtremes(int column) const { return columns_[column]; }
     // A word's extremes in a column; false where the column holds no trace.
     bool ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const;
 
-    // The sampled headers, in trace order, with their trace numbers.
-    int64_t Samples() const { return static_cast<int64_t>(sampleTraces_.size()); }
-    int64_t SampleTrace(int64_t i) const { return sampleTraces_[i]; }
+    // The sampled headers, in trace order.
+    int64_t Samples() const {
+        return static_cast<int64_t>(sampleHeaders_.size()) / kTraceHeaderSize;
+    }
     const unsigned char* SampleHeader(int64_t i) const;
     // A word's value in a sampled header.
     int32_t SampleValue(int64_t i, int wordIndex) const;
@@ -226,7 +225,6 @@ private:
     std::vector<int64_t> columnUsed_; // traces folded into each column
     std::array<unsigned char, kTraceHeaderSize> previous_{};
     std::array<int32_t, 4> scalars_{}; // each scalar's value in the last trace
-    std::vector<int64_t> sampleTraces_;
     std::vector<unsigned char> sampleHeaders_;
     int64_t nextSample_ = 0;
     SurveyGeometry geometry_;
