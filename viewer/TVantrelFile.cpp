@@ -1,11 +1,11 @@
 // Choosing and opening a file, the format controls and the Header page.
 #include "viewer/TVantrel.h"
 
+#include "logic/OpenFlow.h"
 #include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
 #include "segy/TraceHeaderFields.h"
 #include "viewer/InspectPage.h"
-#include "logic/OpenFlow.h"
 #include "viewer/Progress.h"
 
 #include <QCloseEvent>
@@ -73,20 +73,24 @@ int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
                                     [this] { return SelTrcED->text().toStdString(); }};
     ++scansRunning_;
     // A full scan also fills the Inspect page. It learns into an object of
-    // its own, which replaces the page's only when the scan ran to its end:
-    // a scan that a newer one stopped leaves the page as it was.
+    // its own, which replaces the page's only when the scan ran to its end.
+    // Any other scan of another file, or one that could not open it, leaves
+    // the page nothing of the file it showed. A scan that a newer one
+    // stopped changes nothing: the newer one decides.
     const bool full = mode == segy::kScanAll;
-    if (!full && path != State.InspectedFile)
-        State.Inspection.reset();
     auto inspection = full ? std::make_shared<segy::HeaderInspection>() : nullptr;
     const int32_t result = segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context,
                                                   nullptr, inspection.get());
-    if (inspection && result && !progress.StopRequested()) {
-        State.Inspection = std::move(inspection);
-        State.InspectedFile = path;
-        InspectionChanged();
-    } else if (!full && path != State.InspectedFile) {
-        InspectionChanged();
+    if (!progress.StopRequested()) {
+        if (inspection && result) {
+            State.Inspection = std::move(inspection);
+            State.InspectedFile = path;
+            InspectionChanged();
+        } else if (path != State.InspectedFile) {
+            State.Inspection.reset();
+            State.InspectedFile.clear();
+            InspectionChanged();
+        }
     }
     --scansRunning_;
     if (scansRunning_ == 0 && closeRequested_)
