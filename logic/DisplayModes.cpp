@@ -46,6 +46,19 @@ ColourRamp Through(std::initializer_list<Stop> stops) {
     return ramp;
 }
 
+// Text ending at `right`, on a white box of its size, so that the cells
+// and lines under it do not hide it.
+void LabelOnWhite(Canvas& canvas, int right, int y, const std::string& text) {
+    const int width = canvas.TextWidth(text);
+    const int height = canvas.TextHeight(text);
+    const int left = std::max(0, right - width);
+    if (width > 0 && height > 0) {
+        const std::vector<uint32_t> white(static_cast<size_t>(width) * height, 0xFFFFFFFFu);
+        canvas.DrawImage(left, y, width, height, white.data());
+    }
+    canvas.TextOut(left, y, text);
+}
+
 } // namespace
 
 const ColourRamp& RampOf(ColourMap map) {
@@ -187,8 +200,7 @@ void DrawColourBar(Canvas& canvas, const ColourRamp& ramp, int top, const std::s
     }
     canvas.DrawImage(x, top, kBarWidth, height, pixels.data());
     canvas.SetBrushStyle(BrushStyle::Clear);
-    canvas.TextOut(std::max(0, x - kBarTextGap - canvas.TextWidth(high)), top, high);
-    canvas.TextOut(std::max(0, x - kBarTextGap - canvas.TextWidth(low)),
-                   canvas.Height() - canvas.TextHeight(low), low);
+    LabelOnWhite(canvas, x - kBarTextGap, top, high);
+    LabelOnWhite(canvas, x - kBarTextGap, canvas.Height() - canvas.TextHeight(low), low);
     canvas.SetBrushStyle(BrushStyle::Solid);
 }

@@ -2,13 +2,13 @@
 // colour maps, a density picture of written traces at known pixels, bad
 // samples and tiny plots, and the readout under the cursor through the real
 // window.
+#include "logic/DisplayModes.h"
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
 #include "tests/viewer/TestWindow.h"
-#include "logic/DisplayModes.h"
-#include "logic/OpenFlow.h"
-#include "logic/SectionPainter.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -124,7 +124,8 @@ private slots:
         RecordingMessages messages;
         QVERIFY(PaintSection(*state, canvas, Inputs(), messages).painted);
         const auto images = canvas.Of(CallKind::DrawImage);
-        QCOMPARE(images.size(), size_t{2}); // the cells and the colour bar
+        // The cells, the colour bar and the white boxes under its two labels.
+        QCOMPARE(images.size(), size_t{4});
         const CanvasCall& cells = images[0];
         const uint32_t black = RampOf(ColourMap::RedWhiteBlack)[255];
         const uint32_t red = RampOf(ColourMap::RedWhiteBlack)[0];
