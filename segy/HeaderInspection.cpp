@@ -1,6 +1,7 @@
 #include "segy/HeaderInspection.h"
 
 #include "segy/ByteOrder.h"
+#include "segy/HeaderFold.h"
 
 #include <algorithm>
 #include <cmath>
@@ -391,21 +392,21 @@ int64_t HeaderInspection::ColumnFirstTrace(int column) const {
     return (column * traces + columns - 1) / columns;
 }
 
-int64_t HeaderInspection::ColumnEnd(int64_t trace) const {
+void HeaderInspection::FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
+                                       int64_t firstTrace) {
     const int64_t columns = Columns();
     const int64_t traces = std::max<int64_t>(expected_, 1);
-    const int64_t column = std::min(columns - 1, trace * columns / traces);
-    if (column == columns - 1)
-        return std::numeric_limits<int64_t>::max();
-    return ColumnFirstTrace(static_cast<int>(column + 1));
-}
-
-WordExtremes& HeaderInspection::ColumnFor(int64_t trace, int64_t count) {
-    const int64_t columns = Columns();
-    const int64_t traces = std::max<int64_t>(expected_, 1);
-    const auto column = static_cast<size_t>(std::min(columns - 1, trace * columns / traces));
-    columnUsed_[column] += count;
-    return columns_[column];
+    for (int64_t h = 0; h < count;) {
+        const int64_t trace = firstTrace + h;
+        const int64_t column = std::min(columns - 1, trace * columns / traces);
+        const int64_t end = column + 1 < columns ? ColumnFirstTrace(static_cast<int>(column + 1))
+                                                 : std::numeric_limits<int64_t>::max();
+        const int64_t n = std::min(count - h, std::max<int64_t>(end - trace, 1));
+        WordExtremes& e = columns_[static_cast<size_t>(column)];
+        FoldHeaders(first + h * stride, n, stride, littleEndian_, {e.Min4, e.Max4, e.Min2, e.Max2});
+        columnUsed_[static_cast<size_t>(column)] += n;
+        h += n;
+    }
 }
 
 bool HeaderInspection::ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const {
@@ -514,6 +515,7 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
                             int64_t firstTrace) {
     if (count <= 0)
         return;
+    FoldIntoColumns(first, count, stride, firstTrace);
     int64_t from = 0;
     if (firstTrace == 0) {
         StartHistories(first);

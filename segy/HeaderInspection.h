@@ -142,17 +142,9 @@ public:
     // (the envelope's columns and the sample are spread over that many).
     void Start(int64_t expectedTraces, int32_t littleEndian);
 
-    // The trace a batch may run to (exclusive) without crossing an envelope
-    // column: batches passed to Take stay within one column.
-    int64_t ColumnEnd(int64_t trace) const;
-    // The column's extremes that a batch of `count` headers starting at
-    // `trace` folds into.
-    WordExtremes& ColumnFor(int64_t trace, int64_t count);
-
     // Follows `count` headers, `stride` bytes apart, the first of them trace
-    // `firstTrace`; they arrive in order. It touches neither the envelope
-    // nor anything ColumnFor does, so that it may run on another thread
-    // than the fold into the columns.
+    // `firstTrace`; they arrive in order. It touches nothing of the scan's
+    // tables, so that it may run on a thread of its own.
     void Take(const unsigned char* first, int64_t count, int64_t stride, int64_t firstTrace);
 
     // Forgets everything, as before any scan.
@@ -210,6 +202,9 @@ private:
     static void FollowColumn(const unsigned char* at, int64_t from, int64_t count, int64_t stride,
                              int64_t firstTrace, History& history);
     void StartHistories(const unsigned char* header);
+    // Folds the headers into the envelope's columns they belong to.
+    void FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
+                         int64_t firstTrace);
     int32_t ScalarIn(const unsigned char* header, int kind) const;
     void WorkOutGeometry();
 

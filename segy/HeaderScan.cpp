@@ -2,6 +2,7 @@
 
 #include "segy/ByteOrder.h"
 #include "segy/DecimalText.h"
+#include "segy/HeaderFold.h"
 #include "segy/PosixFile.h"
 #include "segy/TraceHeaderReader.h"
 
@@ -22,87 +23,6 @@ namespace {
 // Events are let through at least this often while a full scan runs; more
 // often would only cost time, as no screen refreshes faster.
 constexpr auto kEventInterval = std::chrono::milliseconds(5);
-
-// Headers are folded into the tables a few bytes of header at a time over a
-// batch of headers, so that the running minima and maxima of those bytes
-// stay in registers instead of going through memory for every header.
-constexpr int kFoldPartBytes = 16;
-static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
-
-// The minimum and maximum tables a fold enters headers into.
-struct FoldTables {
-    int32_t* min4;
-    int32_t* max4;
-    int32_t* min2;
-    int32_t* max2;
-};
-
-template <bool kBigEndian>
-[[gnu::always_inline]] inline void FoldHeadersAs(const unsigned char* first, int64_t count,
-                                                 int64_t stride, const FoldTables& tables) {
-    constexpr int kWords2 = kFoldPartBytes / 2;
-    constexpr int kWords4 = kFoldPartBytes / 4;
-    for (int part = 0; part < kTraceHeaderSize; part += kFoldPartBytes) {
-        int32_t* const min4 = tables.min4 + part / 4;
-        int32_t* const max4 = tables.max4 + part / 4;
-        int32_t* const min2 = tables.min2 + part / 2;
-        int32_t* const max2 = tables.max2 + part / 2;
-        // The 2-byte tables only ever hold start values and 16-bit words,
-        // so their entries fit the width of the words.
-        int32_t low4[kWords4], high4[kWords4];
-        int16_t low2[kWords2], high2[kWords2];
-        for (int j = 0; j < kWords4; ++j) {
-            low4[j] = min4[j];
-            high4[j] = max4[j];
-        }
-        for (int j = 0; j < kWords2; ++j) {
-            low2[j] = static_cast<int16_t>(min2[j]);
-            high2[j] = static_cast<int16_t>(max2[j]);
-        }
-        for (int64_t h = 0; h < count; ++h) {
-            const unsigned char* bytes = first + h * stride + part;
-            int32_t w4[kWords4];
-            int16_t w2[kWords2];
-            for (int j = 0; j < kWords4; ++j)
-                w4[j] = static_cast<int32_t>(kBigEndian ? LoadBig32(bytes + 4 * j)
-                                                        : LoadLittle32(bytes + 4 * j));
-            for (int j = 0; j < kWords2; ++j)
-                w2[j] = static_cast<int16_t>(kBigEndian ? LoadBig16(bytes + 2 * j)
-                                                        : LoadLittle16(bytes + 2 * j));
-            for (int j = 0; j < kWords4; ++j) {
-                low4[j] = std::min(low4[j], w4[j]);
-                high4[j] = std::max(high4[j], w4[j]);
-            }
-            for (int j = 0; j < kWords2; ++j) {
-                low2[j] = std::min(low2[j], w2[j]);
-                high2[j] = std::max(high2[j], w2[j]);
-            }
-        }
-        for (int j = 0; j < kWords4; ++j) {
-            min4[j] = low4[j];
-            max4[j] = high4[j];
-        }
-        for (int j = 0; j < kWords2; ++j) {
-            min2[j] = low2[j];
-            max2[j] = high2[j];
-        }
-    }
-}
-
-// Enters `count` headers, `stride` bytes apart from `first`, into the tables.
-// On x86-64 it is also built for processors with byte shuffles and 32-bit
-// vector minima (SSSE3, SSE4.1), where every loop of the fold becomes vector
-// code; the baseline build serves older processors.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-[[gnu::target_clones("arch=x86-64-v2", "default")]]
-#endif
-void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 const FoldTables& tables) {
-    if (littleEndian)
-        FoldHeadersAs<false>(first, count, stride, tables);
-    else
-        FoldHeadersAs<true>(first, count, stride, tables);
-}
 
 // One table of extremes and where they first occur, for NoteExtremes.
 struct ExtremeTable {
@@ -246,25 +166,11 @@ private:
     std::thread thread_;
 };
 
-// Enters a column's extremes into the tables.
-void MergeColumn(const WordExtremes& column, HeaderScanTables& tables) {
-    for (int i = 0; i < kHeaderWords4; ++i) {
-        tables.Hdr4Min[i] = std::min(tables.Hdr4Min[i], column.Min4[i]);
-        tables.Hdr4Max[i] = std::max(tables.Hdr4Max[i], column.Max4[i]);
-    }
-    for (int i = 0; i < kHeaderWords2; ++i) {
-        tables.Hdr2Min[i] = std::min(tables.Hdr2Min[i], column.Min2[i]);
-        tables.Hdr2Max[i] = std::max(tables.Hdr2Max[i], column.Max2[i]);
-    }
-}
-
 // Folds a batch of headers, the first of them trace `firstTrace`, into the
-// tables and notes where their extremes first occur. With an inspection,
-// the batch is folded into its envelope column, which then enters the
-// tables, and the inspection follows the headers.
+// tables and notes where their extremes first occur; with a pipe, hands the
+// headers on to the inspection too.
 void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t stride,
                              int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables,
-                             HeaderInspection* inspection = nullptr,
                              InspectionPipe* pipe = nullptr) {
     const ExtremeTable extremes[] = {
         {tables.Hdr4Min, tables.Hdr4MinTrace, kHeaderWords4, true},
@@ -275,16 +181,10 @@ void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t 
     int32_t before[4][kHeaderWords2];
     for (int t = 0; t < 4; ++t)
         std::copy(extremes[t].values, extremes[t].values + extremes[t].words, before[t]);
-    if (inspection) {
-        WordExtremes& column = inspection->ColumnFor(firstTrace, count);
-        FoldHeaders(first, count, stride, littleEndian,
-                    {column.Min4, column.Max4, column.Min2, column.Max2});
-        MergeColumn(column, tables);
+    FoldHeaders(first, count, stride, littleEndian,
+                {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
+    if (pipe)
         pipe->Push(first, count, stride, firstTrace);
-    } else {
-        FoldHeaders(first, count, stride, littleEndian,
-                    {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
-    }
     for (int t = 0; t < 4; ++t)
         NoteExtremes(extremes[t], before[t], first, count, stride, littleEndian, firstTrace);
 }
@@ -353,19 +253,15 @@ private:
 // Reads every header in order until a read comes up short. Batches end at
 // every progress step and wherever the reader's runs end.
 int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTables& tables,
-                FullScanPacer& pacer, HeaderInspection* inspection, InspectionPipe& pipe) {
+                FullScanPacer& pacer, InspectionPipe& pipe) {
     int64_t k = 0;
     for (;;) {
         if (!pacer.BeforeBatch())
             return k;
-        int64_t most = FullScanPacer::BatchSize(k);
-        if (inspection)
-            most = std::min(most, inspection->ColumnEnd(k) - k);
-        const HeaderRun run = reader.Next(most);
+        const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
         if (run.count == 0)
             return k;
-        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables,
-                                inspection, &pipe);
+        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables, &pipe);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -425,7 +321,7 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
             inspection->Start(layout.NumTraces, layout.LittleEndian);
         {
             InspectionPipe pipe(inspection);
-            k = ScanAll(reader, layout.LittleEndian, tables, pacer, inspection, pipe);
+            k = ScanAll(reader, layout.LittleEndian, tables, pacer, pipe);
         }
         if (inspection) {
             inspection->Finish();

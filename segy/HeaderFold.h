@@ -1,0 +1,24 @@
+// The fold of trace headers into tables of the smallest and largest value
+// of every 4-byte and every 2-byte word: the inner loop of the header scan
+// and of the envelope the scan's inspection keeps.
+#pragma once
+
+#include <cstdint>
+
+namespace segy {
+
+// The minimum and maximum tables a fold enters headers into: one entry per
+// 4-byte word (60) and per 2-byte word (120) of the 240-byte header.
+struct FoldTables {
+    int32_t* min4;
+    int32_t* max4;
+    int32_t* min2;
+    int32_t* max2;
+};
+
+// Enters `count` headers, `stride` bytes apart from `first`, stored in the
+// given byte order, into the tables.
+void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
+                 const FoldTables& tables);
+
+} // namespace segy
