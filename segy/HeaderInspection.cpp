@@ -724,6 +724,11 @@ std::string WordLabel(int wordIndex) {
            std::to_string(w.firstByte) + "-" + std::to_string(w.firstByte + w.Width() - 1) + ")";
 }
 
+// The standard's inline and crossline words.
+bool IsStandardGridByte(int byte) {
+    return byte == 189 || byte == 193;
+}
+
 // A key that holds each value for a run of traces and moves one way.
 bool Repeats(const WordCharacter& c) {
     const bool monotonic =
@@ -805,61 +810,71 @@ void HeaderInspection::WorkOutGeometry() {
         return;
     }
 
-    // Prestack: offsets that change within gathers of a repeating key.
-    const KeyCandidate offset = key(kOffsetByte);
-    if (offset.c->changes > 0 && offset.c->distinct != 1) {
-        for (int byte : kGatherKeyBytes) {
-            const KeyCandidate gather = key(byte);
-            if (Repeats(*gather.c) && offset.c->changes > gather.c->changes) {
-                g.kind = "prestack";
-                g.lineKey = GatherAxis(gather);
-                g.why =
-                    "Offsets change within gathers of " + WordLabel(gather.word) + partial + ".";
-                return;
+    // 3D: a slow key that steps and a fast key that restarts whenever it
+    // steps, their value counts covering the traces with few gaps. With
+    // `standard`, only the standard's inline and crossline words.
+    int64_t bestMissing = -1;
+    const auto findGrid = [&](bool standard) {
+        for (int slowByte : kSlowKeyBytes) {
+            const KeyCandidate slow = key(slowByte);
+            if (!Repeats(*slow.c) || (standard && !IsStandardGridByte(slowByte)))
+                continue;
+            for (int fastByte : kFastKeyBytes) {
+                if (fastByte == slowByte || (standard && !IsStandardGridByte(fastByte)))
+                    continue;
+                const KeyCandidate fast = key(fastByte);
+                const WordCharacter& f = *fast.c;
+                if (f.kind != CharacterKind::Cycle || f.changes != seen_ - 1 ||
+                    f.restarts != slow.c->changes || f.stepGcd == 0)
+                    continue;
+                const KeyAxis slowAxis = AxisOf(slow, slow.c->stepGcd);
+                const KeyAxis fastAxis = AxisOf(fast, f.stepGcd);
+                if (slowAxis.count > std::numeric_limits<int64_t>::max() / fastAxis.count)
+                    continue;
+                const int64_t grid = slowAxis.count * fastAxis.count;
+                const int64_t missing = grid - seen_;
+                if (missing < 0 || static_cast<double>(missing) > kMostMissingShare * grid)
+                    continue;
+                if (bestMissing >= 0 && missing >= bestMissing)
+                    continue;
+                bestMissing = missing;
+                g.kind = "3D";
+                const bool swapped = slowByte == 193 && fastByte == 189;
+                g.inlineKey = swapped ? fastAxis : slowAxis;
+                g.crosslineKey = swapped ? slowAxis : fastAxis;
+                g.gridTraces = grid;
+                g.missingTraces = missing;
+                g.why = "Traces run along " + WordLabel(fast.word) + " within each " +
+                        WordLabel(slow.word) +
+                        (missing ? "; " + std::to_string(missing) + " grid positions have no trace"
+                                 : std::string()) +
+                        partial + ".";
+            }
+            if (bestMissing == 0)
+                break;
+        }
+    };
+    // The standard's words name a grid of bins, whatever else the file
+    // holds; elsewhere, offsets that change within gathers name prestack
+    // data before a pair of other words is taken for a grid (a field record
+    // and its channels form one too).
+    findGrid(true);
+    if (g.kind != "3D") {
+        // Prestack: offsets that change within gathers of a repeating key.
+        const KeyCandidate offset = key(kOffsetByte);
+        if (offset.c->changes > 0 && offset.c->distinct != 1) {
+            for (int byte : kGatherKeyBytes) {
+                const KeyCandidate gather = key(byte);
+                if (Repeats(*gather.c) && offset.c->changes > gather.c->changes) {
+                    g.kind = "prestack";
+                    g.lineKey = GatherAxis(gather);
+                    g.why = "Offsets change within gathers of " + WordLabel(gather.word) + partial +
+                            ".";
+                    return;
+                }
             }
         }
-    }
-
-    // 3D: a slow key that steps and a fast key that restarts whenever it
-    // steps, their value counts covering the traces with few gaps.
-    int64_t bestMissing = -1;
-    for (int slowByte : kSlowKeyBytes) {
-        const KeyCandidate slow = key(slowByte);
-        if (!Repeats(*slow.c))
-            continue;
-        for (int fastByte : kFastKeyBytes) {
-            if (fastByte == slowByte)
-                continue;
-            const KeyCandidate fast = key(fastByte);
-            const WordCharacter& f = *fast.c;
-            if (f.kind != CharacterKind::Cycle || f.changes != seen_ - 1 ||
-                f.restarts != slow.c->changes || f.stepGcd == 0)
-                continue;
-            const KeyAxis slowAxis = AxisOf(slow, slow.c->stepGcd);
-            const KeyAxis fastAxis = AxisOf(fast, f.stepGcd);
-            if (slowAxis.count > std::numeric_limits<int64_t>::max() / fastAxis.count)
-                continue;
-            const int64_t grid = slowAxis.count * fastAxis.count;
-            const int64_t missing = grid - seen_;
-            if (missing < 0 || static_cast<double>(missing) > kMostMissingShare * grid)
-                continue;
-            if (bestMissing >= 0 && missing >= bestMissing)
-                continue;
-            bestMissing = missing;
-            g.kind = "3D";
-            const bool swapped = slowByte == 193 && fastByte == 189;
-            g.inlineKey = swapped ? fastAxis : slowAxis;
-            g.crosslineKey = swapped ? slowAxis : fastAxis;
-            g.gridTraces = grid;
-            g.missingTraces = missing;
-            g.why = "Traces run along " + WordLabel(fast.word) + " within each " +
-                    WordLabel(slow.word) +
-                    (missing ? "; " + std::to_string(missing) + " grid positions have no trace"
-                             : std::string()) +
-                    partial + ".";
-        }
-        if (bestMissing == 0)
-            break;
+        findGrid(false);
     }
     if (g.kind == "3D") {
         // The corners: an affine map from inline and crossline to the first

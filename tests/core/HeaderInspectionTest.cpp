@@ -162,6 +162,19 @@ TEST(HeaderInspection, Finds2DLinesAndPrestackGathers) {
     EXPECT_EQ(shots->Text(37), "cycles from -275 to 275 by 50, restarting every 12 traces");
 }
 
+TEST(HeaderInspection, TheStandardGridWordsWinOverOffsetsThatVary) {
+    // A stacked cube whose offset word holds each bin's mean offset is still
+    // a grid of bins; a field record and its channels with offsets are shot
+    // gathers (the test above), though they form a grid of their own.
+    segytest::ScratchDir dir;
+    const auto r = WriteAndScan(dir, 42, [](int t) {
+        TraceSpec trace = CubeTrace(189, 193, 1 + t / 7, 1 + t % 7, t);
+        trace.words4.emplace_back(37, 500 + 13 * (t % 5));
+        return trace;
+    });
+    EXPECT_EQ(r->Geometry().kind, "3D") << r->Geometry().why;
+}
+
 TEST(HeaderInspection, BadHeadersLeaveTheGeometryUnstructuredAndSayWhy) {
     segytest::ScratchDir dir;
     const auto zeros = WriteAndScan(dir, 30, [](int) { return TraceSpec(); });
