@@ -114,10 +114,7 @@ const WordTable& Table() {
 }
 
 int32_t WordValue(const unsigned char* header, const InspectedWord& word, int32_t littleEndian) {
-    const unsigned char* at = header + word.firstByte - 1;
-    if (word.type == FieldType::Int16)
-        return static_cast<int16_t>(Load16(at, littleEndian));
-    return static_cast<int32_t>(Load32(at, littleEndian));
+    return HeaderWordValue(header, word.firstByte, word.type, littleEndian);
 }
 
 // The changes of a word in one direction (up or down): their sizes and

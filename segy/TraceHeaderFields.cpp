@@ -244,12 +244,17 @@ std::string DescribeFields(int firstByte, int lastByte) {
     return text;
 }
 
-int32_t FieldValue(const unsigned char* header, const TraceHeaderField& field,
-                   int32_t littleEndian) {
-    const unsigned char* at = header + field.firstByte - 1;
-    if (field.type == FieldType::Int16)
+int32_t HeaderWordValue(const unsigned char* header, int firstByte, FieldType type,
+                        int32_t littleEndian) {
+    const unsigned char* at = header + firstByte - 1;
+    if (type == FieldType::Int16)
         return static_cast<int16_t>(Load16(at, littleEndian));
     return static_cast<int32_t>(Load32(at, littleEndian));
+}
+
+int32_t FieldValue(const unsigned char* header, const TraceHeaderField& field,
+                   int32_t littleEndian) {
+    return HeaderWordValue(header, field.firstByte, field.type, littleEndian);
 }
 
 int ScalarFieldByte(FieldScalar scalar) {

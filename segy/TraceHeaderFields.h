@@ -59,6 +59,11 @@ std::vector<const TraceHeaderField*> FieldsOverlapping(int firstByte, int lastBy
 // type, description and the scalar that applies, for a tooltip.
 std::string DescribeFields(int firstByte, int lastByte);
 
+// The value of the word of type `type` starting at `firstByte` (1-based) in
+// a 240-byte header stored in the given byte order.
+int32_t HeaderWordValue(const unsigned char* header, int firstByte, FieldType type,
+                        int32_t littleEndian);
+
 // The field's value in a 240-byte header stored in the given byte order.
 int32_t FieldValue(const unsigned char* header, const TraceHeaderField& field,
                    int32_t littleEndian);
