@@ -4,15 +4,17 @@
 // as a ratio to a floor measured in the same run: QPainter drawing the very
 // polylines, polygons, lines and texts of that paint, without reading,
 // decoding or the renderer. Also prints how the paint splits into reading,
-// decoding, the renderer's own work and the drawing.
+// decoding, the renderer's own work and the drawing. Last, a screen of
+// 1,000,000-sample traces against a screen of 1,000-sample traces.
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 #include "segy/Trace.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/SyntheticSeismic.h"
-#include "logic/OpenFlow.h"
+#include "tests/support/TestFiles.h"
 #include "viewer/QtCanvas.h"
-#include "logic/SectionPainter.h"
-#include "logic/SectionScrolling.h"
 #include "viewer/TVantrel.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -74,6 +77,39 @@ bool WriteBenchFile(const std::string& path) {
         writer.AddTrace(trace);
     }
     return writer.WriteTo(path);
+}
+
+// 200 IEEE traces of `samples` samples at 2 ms whose first 1000 samples
+// hold the stacked section and the rest nothing (a hole in a sparse file).
+bool WriteLongTraceFile(const std::string& path, int32_t samples) {
+    constexpr int kWritten = 1000;
+    segytest::FileSpec spec;
+    spec.encoding = segytest::SampleEncoding::IeeeFloat;
+    spec.revisionMajor = 2;
+    spec.sampleIntervalUs = kIntervalUs;
+    segytest::SegyWriter writer(spec);
+    if (samples <= 32767)
+        writer.SetBinary16(segy::kBinSamplesPerTraceOffset, static_cast<int16_t>(samples));
+    else
+        writer.SetBinary32(segy::kBinExtSamplesPerTraceOffset, samples);
+    const int64_t traceBytes = segy::kTraceHeaderSize + 4 * int64_t{samples};
+    std::remove(path.c_str());
+    if (!writer.WriteTo(path) || !segytest::Resize(path, 3600 + kTraces * traceBytes))
+        return false;
+    for (int t = 0; t < kTraces; ++t) {
+        std::vector<unsigned char> bytes(segy::kTraceHeaderSize + 4 * kWritten);
+        for (int b = 0; b < 4; ++b)
+            bytes[static_cast<size_t>(b)] = static_cast<unsigned char>((t + 1) >> (24 - 8 * b));
+        size_t at = segy::kTraceHeaderSize;
+        for (double v : segytest::StackedSectionTrace(t, kTraces, kWritten, kIntervalUs / 1000.0)) {
+            const auto bits = std::bit_cast<uint32_t>(static_cast<float>(v * 1000.0));
+            for (int b = 0; b < 4; ++b)
+                bytes[at++] = static_cast<unsigned char>(bits >> (24 - 8 * b));
+        }
+        if (!segytest::WriteAt(path, 3600 + t * traceBytes, bytes))
+            return false;
+    }
+    return true;
 }
 
 // The drawing calls of one paint as plain QPainter calls, converted to Qt's
@@ -276,5 +312,37 @@ int main(int argc, char** argv) {
                              100;
     std::printf("readout lines for a point:   %7.4f ms (the box's repaint is a label's)\n",
                 readoutMs);
+
+    // Long traces: a screen of each length zoomed out, at the top of the
+    // record, painted alike. Only the long file's first samples hold data.
+    std::printf("a screen of long traces against one of short traces, zoomed out (target):\n");
+    double screenMs[2] = {};
+    const int32_t lengths[2] = {1000, 1000000};
+    for (int k = 0; k < 2; ++k) {
+        const std::string longPath =
+            QDir::temp()
+                .filePath(QStringLiteral("vantrel-paint-bench-%1.sgy").arg(lengths[k]))
+                .toStdString();
+        auto screen = std::make_unique<ViewerState>();
+        if (!WriteLongTraceFile(longPath, lengths[k]) ||
+            !ReadHeaderIntoState(*screen, longPath, messages).recognized) {
+            std::fprintf(stderr, "paint_bench: cannot write %s\n", longPath.c_str());
+            return 1;
+        }
+        screen->CurrentFile = longPath;
+        screen->FileLoaded = 1;
+        ZoomBtnClick(*screen, true);
+        SectionInputs screenIn = in;
+        screenIn.vMaximum = RecordLengthMs(screen->NumSamples, screen->SampleInterval);
+        screenMs[k] = MedianMs([&] {
+            image.fill(page);
+            QPainter painter(&image);
+            QtCanvas canvas(painter, in.width, in.height);
+            PaintSection(*screen, canvas, screenIn, messages);
+        });
+        std::remove(longPath.c_str());
+        std::printf("  %7d samples per trace: %7.2f ms\n", lengths[k], screenMs[k]);
+    }
+    std::printf("  1,000,000 / 1,000:          %5.2f (at most 2.0)\n", screenMs[1] / screenMs[0]);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "logic/OpenFlow.h"
 #include "logic/TraceRenderer.h"
+#include "segy/PosixFile.h"
 #include "segy/Trace.h"
 
 #include <algorithm>
@@ -260,6 +261,55 @@ void DrawOtherDisplay(ViewerState& state, Canvas& canvas, int width, int64_t fir
     }
 }
 
+// The longest trace read and scaled whole: a signed 16-bit count's reach,
+// the longest trace a revision 0 or 1 file can describe. Variable area
+// scales such a trace by its largest sample wherever the window lies. A
+// longer trace (revision 2 counts reach 2^31) is read, decoded and scaled
+// over the window on screen alone, so that a screen of million-sample
+// traces costs what a screen of short ones does.
+constexpr int32_t kWholeTraceSamples = 32767;
+
+// Paints a screen of traces longer than kWholeTraceSamples from their
+// painted windows, with one open of the file for the screen.
+void PaintLongTraces(ViewerState& state, Canvas& canvas, int plotWidth, int64_t firstTrace,
+                     segy::UserMessages& messages) {
+    PaintedSection& p = state.Painted;
+    const segy::TraceSource source = state.TraceFile();
+    segy::SampleDecoding decoding = state.Decoding();
+    const int32_t sampleWidth =
+        std::max(segy::SampleWidth(decoding.DataType, decoding.BytesPerSample), 0);
+    decoding.NumSamples = p.samples;
+    segy::ReadOnlyFile file;
+    const bool opened = file.Open(source.path);
+    std::vector<unsigned char> buffer(segy::kTraceHeaderSize +
+                                      static_cast<size_t>(p.samples) * sampleWidth);
+    const bool area = state.Display.mode == DisplayMode::VariableArea;
+    for (int32_t i = 0; i < p.traces; ++i) {
+        int64_t bytes = 0;
+        if (opened) {
+            bytes = segy::ReadTraceWindow(file, source, firstTrace + i, p.firstSample, p.samples,
+                                          sampleWidth, buffer.data());
+        } else {
+            messages.ShowMessage(segy::kCannotOpenTraceMessage);
+            std::fill(buffer.begin(), buffer.end(), 0);
+        }
+        float* values = p.values.data() + static_cast<size_t>(i) * p.samples;
+        segy::DecodeTraceSamples(buffer.data(), bytes, decoding, values);
+        std::copy_n(buffer.data(), segy::kTraceHeaderSize,
+                    p.headers.begin() + static_cast<std::ptrdiff_t>(i) * segy::kTraceHeaderSize);
+        if (!area)
+            continue;
+        const int32_t x = TruncToPixel(i * p.traceSpacing + kPlotLeftMargin, kInt32Max);
+        DrawTraceSamples(state, canvas, {x, kPlotTopMargin, p.pixelsPerSample, p.traceSpacing},
+                         {values, p.samples, 0, p.samples});
+        const int64_t traceNumber = firstTrace + i + 1;
+        if (i == 0 || (state.LabelIncrement != 0 && traceNumber % state.LabelIncrement == 0))
+            DrawTraceLabels(state, canvas, buffer.data(), x, traceNumber, plotWidth);
+    }
+    if (!area)
+        DrawOtherDisplay(state, canvas, plotWidth, firstTrace);
+}
+
 } // namespace
 
 SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInputs& in,
@@ -289,8 +339,6 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
     if (state.MsPerScreen <= in.vMaximum)
         out.vPageSize = state.MsPerScreen;
     const int32_t startMs = WindowStartMs(in.vPosition, recordLength);
-    std::vector<unsigned char> trace(static_cast<size_t>(traceLength));
-    std::vector<float> samples(static_cast<size_t>(numSamples));
     const double traceSpacing = TraceSpacing(in.width, state.TracesPerScreen);
     const double pixelsPerSample =
         PixelsPerSample(in.height, state.SampleInterval, state.MsPerScreen);
@@ -319,6 +367,13 @@ SectionOutputs PaintSection(ViewerState& state, Canvas& canvas, const SectionInp
     painted.values.assign(static_cast<size_t>(traceCount) * windowSamples, 0.0f);
     painted.headers.assign(static_cast<size_t>(traceCount) * segy::kTraceHeaderSize, 0);
     const bool area = state.Display.mode == DisplayMode::VariableArea;
+    if (numSamples > kWholeTraceSamples) {
+        PaintLongTraces(state, canvas, in.width, firstTrace, messages);
+        DrawTimingLines(state, canvas, in.width, in.height, startMs, pixelsPerSample);
+        return out;
+    }
+    std::vector<unsigned char> trace(static_cast<size_t>(traceLength));
+    std::vector<float> samples(static_cast<size_t>(numSamples));
     for (int32_t i = 0; i < traceCount; ++i) {
         if (segy::ReadTrace(source, firstTrace + i, traceLength, trace.data(), messages) == 0)
             std::memset(trace.data(), 0, trace.size());

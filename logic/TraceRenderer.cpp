@@ -125,11 +125,23 @@ int32_t TruncToPixel(long double value, int32_t limit) {
 void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
                const float* samples, double pixelsPerSample, double traceSpacing,
                int32_t firstSample) {
-    canvas.SetBrushStyle(BrushStyle::Solid);
-
     const int32_t numSamples = std::max(state.NumSamples, 0);
     const int32_t first = std::max(firstSample, 0);
-    const int32_t positions = std::max(numSamples - first, 0);
+    DrawTraceSamples(state, canvas, {traceX, topY, pixelsPerSample, traceSpacing},
+                     {samples, numSamples, first, std::max(numSamples - first, 0)});
+}
+
+void DrawTraceSamples(ViewerState& state, Canvas& canvas, const TracePlacement& place,
+                      const TraceStretch& trace) {
+    canvas.SetBrushStyle(BrushStyle::Solid);
+
+    const int32_t traceX = place.traceX;
+    const int32_t topY = place.topY;
+    const double pixelsPerSample = place.pixelsPerSample;
+    const float* samples = trace.samples;
+    const int32_t numSamples = std::max(trace.scaled, 0);
+    const int32_t first = std::max(trace.first, 0);
+    const int32_t positions = std::max(std::min(trace.drawn, numSamples - first), 0);
     // The worst trace changes sign at every position: two polygon points per
     // position plus the closing of a lobe left open at the end.
     EnsureSize(state.TraceSamples, static_cast<size_t>(numSamples));
@@ -158,8 +170,8 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
     canvas.SetPolyFillMode(PolyFillMode::Alternate);
     const double scale =
         maximum != 0
-            ? AmplitudeScale(traceSpacing, state.PlotGain, static_cast<float>(maximum), true)
-            : AmplitudeScale(traceSpacing, state.PlotGain, fractionalMaximum, false);
+            ? AmplitudeScale(place.traceSpacing, state.PlotGain, static_cast<float>(maximum), true)
+            : AmplitudeScale(place.traceSpacing, state.PlotGain, fractionalMaximum, false);
 
     Lobes lobes{state.PolyPoints.data(), state.PolyCounts.data()};
     const float* traceSamples = state.TraceSamples.data() + first;

@@ -25,6 +25,30 @@ void DrawTrace(ViewerState& state, Canvas& canvas, int32_t traceX, int32_t topY,
                const float* samples, double pixelsPerSample, double traceSpacing,
                int32_t firstSample);
 
+// Where a trace is drawn: its zero line, the row of its first drawn sample,
+// and the plot's scales.
+struct TracePlacement {
+    int32_t traceX = 0;
+    int32_t topY = 0;
+    double pixelsPerSample = 0.0;
+    double traceSpacing = 0.0;
+};
+
+// The samples a trace is drawn from: it is scaled by the largest of
+// samples[0, scaled) and drawn from sample `first` for `drawn` samples (at
+// most to `scaled`); a silent trace is a line `scaled` samples long.
+struct TraceStretch {
+    const float* samples = nullptr;
+    int32_t scaled = 0;
+    int32_t first = 0;
+    int32_t drawn = 0;
+};
+
+// DrawTrace over any stretch of a trace: a whole trace drawn from a sample
+// on, or the window of a long trace, scaled by that window alone.
+void DrawTraceSamples(ViewerState& state, Canvas& canvas, const TracePlacement& place,
+                      const TraceStretch& trace);
+
 // Conversion toward zero to a coordinate within [-limit, limit]; NaN is 0.
 // Inline: the renderer converts every sample's offset and y with it.
 inline int32_t TruncToPixel(double value, int32_t limit = kMaxCoordinate) {

@@ -56,6 +56,19 @@ int64_t ReadTraceSampleRun(const ReadOnlyFile& file, const TraceSource& source, 
     return kTraceHeaderSize + bytes;
 }
 
+int64_t ReadTraceWindow(const ReadOnlyFile& file, const TraceSource& source, int64_t index,
+                        int64_t first, int64_t count, int32_t width, unsigned char* buffer) {
+    int64_t got = 0;
+    if (index >= 0)
+        got = file.ReadAt(buffer, kTraceHeaderSize,
+                          TraceOffset(index,
+                                      StoredTraceLength(source.NumSamples, source.BytesPerSample,
+                                                        source.Framing.TraceHeaderExtensions),
+                                      source.Framing.FirstTraceOffset));
+    std::memset(buffer + got, 0, static_cast<size_t>(kTraceHeaderSize - got));
+    return ReadTraceSampleRun(file, source, index, first, count, width, buffer);
+}
+
 int32_t SampleWidth(int32_t dataType, int32_t bytesPerSample) {
     if (dataType == kDataIeeeFloat && bytesPerSample == kDoubleSampleWidth)
         return kDoubleSampleWidth;

@@ -41,6 +41,12 @@ class ReadOnlyFile;
 int64_t ReadTraceSampleRun(const ReadOnlyFile& file, const TraceSource& source, int64_t index,
                            int64_t first, int64_t count, int32_t width, unsigned char* buffer);
 
+// As ReadTraceSampleRun, with the trace's 240-byte header read into the
+// buffer's first bytes (zeros where the file ends before it): one window of
+// a long trace that decodes and labels like a whole trace.
+int64_t ReadTraceWindow(const ReadOnlyFile& file, const TraceSource& source, int64_t index,
+                        int64_t first, int64_t count, int32_t width, unsigned char* buffer);
+
 // The decoding settings of the viewer.
 struct SampleDecoding {
     int32_t NumSamples = 0;

@@ -1,17 +1,19 @@
 // The Data page's paint and its scroll and zoom decisions, on a recording
 // canvas over files written by the test writer.
+#include "logic/OpenFlow.h"
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
 #include "segy/Trace.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
-#include "logic/OpenFlow.h"
-#include "logic/SectionPainter.h"
-#include "logic/SectionScrolling.h"
 
 #include <QAbstractSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <bit>
+#include <climits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -71,6 +73,42 @@ std::string WriteSection(const QTemporaryDir& dir, const SectionFile& file) {
     return path;
 }
 
+// A sparse file of three IEEE traces `samples` long at 1 ms, each numbered
+// at bytes 1-4. Trace 2 runs through -3..3 over its first 1000 samples and
+// holds a spike of 3000 at sample `samples` - 100.
+std::string WriteLongTraces(const QTemporaryDir& dir, int32_t samples) {
+    FileSpec spec;
+    spec.encoding = SampleEncoding::IeeeFloat;
+    spec.revisionMajor = 2;
+    spec.sampleIntervalUs = 1000;
+    SegyWriter writer(spec);
+    if (samples <= 32767)
+        writer.SetBinary16(segy::kBinSamplesPerTraceOffset, static_cast<int16_t>(samples));
+    else
+        writer.SetBinary32(segy::kBinExtSamplesPerTraceOffset, samples);
+    const std::string path = dir.filePath(QStringLiteral("long.sgy")).toStdString();
+    const int64_t traceBytes = 240 + 4 * int64_t{samples};
+    auto bigEndian = [](uint32_t bits) {
+        return std::vector<unsigned char>{
+            static_cast<unsigned char>(bits >> 24), static_cast<unsigned char>(bits >> 16),
+            static_cast<unsigned char>(bits >> 8), static_cast<unsigned char>(bits)};
+    };
+    auto floatBits = [](float v) { return std::bit_cast<uint32_t>(v); };
+    bool ok = writer.WriteTo(path) && Resize(path, 3600 + 3 * traceBytes);
+    for (int t = 0; t < 3; ++t)
+        ok = ok && WriteAt(path, 3600 + t * traceBytes, bigEndian(static_cast<uint32_t>(t + 1)));
+    std::vector<unsigned char> ramp;
+    for (int i = 0; i < 1000; ++i)
+        for (unsigned char b : bigEndian(floatBits(static_cast<float>(i % 7 - 3))))
+            ramp.push_back(b);
+    ok = ok && WriteAt(path, 3600 + traceBytes + 240, ramp) &&
+         WriteAt(path, 3600 + traceBytes + 240 + 4 * int64_t{samples - 100},
+                 bigEndian(floatBits(3000.0f)));
+    if (!ok)
+        qFatal("cannot write the test file");
+    return path;
+}
+
 std::unique_ptr<ViewerState> Opened(const std::string& path) {
     auto state = std::make_unique<ViewerState>();
     RecordedMessages messages;
@@ -121,6 +159,34 @@ std::vector<int> TraceXs(const RecordingCanvas& canvas) {
             xs.push_back(calls[next].points.front().x);
     }
     return xs;
+}
+
+// The widest offset from its zero line of trace `index`'s wiggle within
+// the plot: every polyline from where TraceXs finds the trace to where it
+// finds the next, at rows above the plot's bottom.
+int WidestSwing(const RecordingCanvas& canvas, size_t index) {
+    const auto& calls = canvas.calls;
+    std::vector<size_t> starts;
+    for (size_t k = 0; k + 1 < calls.size(); ++k)
+        if (calls[k].kind == CallKind::SetBrushStyle && calls[k].brush == BrushStyle::Solid &&
+            (calls[k + 1].kind == CallKind::Polyline ||
+             calls[k + 1].kind == CallKind::SetPolyFillMode))
+            starts.push_back(k);
+    if (index >= starts.size())
+        return -1;
+    starts.push_back(calls.size());
+    int zeroLine = INT_MIN;
+    int widest = 0;
+    for (size_t k = starts[index]; k < starts[index + 1]; ++k) {
+        if (calls[k].kind != CallKind::Polyline)
+            continue;
+        if (zeroLine == INT_MIN)
+            zeroLine = calls[k].points.front().x;
+        for (const CanvasPoint& point : calls[k].points)
+            if (point.y < kHeight)
+                widest = std::max(widest, std::abs(point.x - zeroLine));
+    }
+    return widest;
 }
 
 std::vector<std::string> TextsAt(const RecordingCanvas& canvas, bool (*where)(const CanvasCall&)) {
@@ -474,6 +540,35 @@ private slots:
         state->SampleInterval = 1e12;
         const auto paint = PaintOnce(*state, BarsFor(*state));
         QCOMPARE(TextsAt(paint->canvas, IsTimingLabel), Seconds(0, 1000));
+    }
+
+    void longTracesPaintTheirWindowScaledByItself() {
+        // Up to 32767 samples a trace is scaled by all of it: the spike at
+        // its end flattens the ramp on the first screen. Longer traces are
+        // read and scaled over the window alone: the ramp's 3 reaches
+        // trunc(3 x 5.64 x 2.5 / 3) = 14 pixels, as the spike does at the end.
+        for (const int32_t samples : {32767, 100000, 1000000}) {
+            QTemporaryDir dir;
+            auto state = Opened(WriteLongTraces(dir, samples));
+            QCOMPARE(state->NumSamples, samples);
+            QCOMPARE(state->NumTraces, int64_t{3});
+            const bool whole = samples <= 32767;
+            const auto top = PaintOnce(*state, BarsFor(*state));
+            QCOMPARE(state->Painted.firstSample, 0);
+            QCOMPARE(state->Painted.samples, 1002); // 531 rows of 0.531 pixels, and 2
+            QCOMPARE(WidestSwing(top->canvas, 1), whole ? 0 : 14);
+            // The renderer's buffers never grew to the trace.
+            QCOMPARE(state->TraceSamples.size(),
+                     whole ? size_t{32767} : size_t{kRendererBufferCapacity});
+
+            // The bar's last position, one screen before the record's end.
+            const auto last = PaintOnce(*state, BarsFor(*state, 0, samples - 1000));
+            if (!whole)
+                QCOMPARE(state->Painted.firstSample + state->Painted.samples, samples);
+            QCOMPARE(WidestSwing(last->canvas, 1), 14);
+            QCOMPARE(WidestSwing(last->canvas, 2), 0);
+            QVERIFY(last->messages.shown.empty());
+        }
     }
 
     void scrollCodes() {
