@@ -360,6 +360,7 @@ void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
     expected_ = std::max<int64_t>(expectedTraces, 0);
     seen_ = 0;
     finished_ = false;
+    extremesTaken_ = false;
     const size_t words = InspectedWords().size();
     histories_.clear();
     histories_.resize(words);
@@ -421,15 +422,19 @@ bool HeaderInspection::ColumnRange(int column, int wordIndex, int32_t& min, int3
     return true;
 }
 
-void HeaderInspection::NoteExtremeTraces(const int64_t* min4, const int64_t* max4,
-                                         const int64_t* min2, const int64_t* max2) {
+void HeaderInspection::TakeExtremes(const HeaderScanTables& tables) {
     const auto& words = InspectedWords();
     for (size_t w = 0; w < words.size(); ++w) {
+        // Every inspected word lies on its own width's boundary, so it is
+        // one row of the tables.
         const bool four = words[w].type == FieldType::Int32;
         const int i = (words[w].firstByte - 1) / words[w].Width();
-        minTrace_[w] = four ? min4[i] : min2[i];
-        maxTrace_[w] = four ? max4[i] : max2[i];
+        min_[w] = four ? tables.Hdr4Min[i] : tables.Hdr2Min[i];
+        max_[w] = four ? tables.Hdr4Max[i] : tables.Hdr2Max[i];
+        minTrace_[w] = four ? tables.Hdr4MinTrace[i] : tables.Hdr2MinTrace[i];
+        maxTrace_[w] = four ? tables.Hdr4MaxTrace[i] : tables.Hdr2MaxTrace[i];
     }
+    extremesTaken_ = true;
 }
 
 const unsigned char* HeaderInspection::SampleHeader(int64_t i) const {
@@ -607,6 +612,18 @@ void HeaderInspection::FollowColumn(const unsigned char* at, int64_t from, int64
     }
 }
 
+void HeaderInspection::EnvelopeExtremes(int wordIndex, int32_t& min, int32_t& max) const {
+    bool any = false;
+    for (int c = 0; c < Columns(); ++c) {
+        int32_t a, b;
+        if (!ColumnRange(c, wordIndex, a, b))
+            continue;
+        min = any ? std::min(min, a) : a;
+        max = any ? std::max(max, b) : b;
+        any = true;
+    }
+}
+
 void HeaderInspection::Finish() {
     const auto& words = InspectedWords();
     if (seen_ > 0)
@@ -614,18 +631,12 @@ void HeaderInspection::Finish() {
             for (int w : Table().scaledBy[k])
                 histories_[w].EndSegment(scalars_[k], histories_[w].prev);
     for (size_t w = 0; w < words.size(); ++w) {
-        int32_t low = 0, high = 0;
-        bool any = false;
-        for (int c = 0; c < Columns(); ++c) {
-            int32_t a, b;
-            if (!ColumnRange(c, static_cast<int>(w), a, b))
-                continue;
-            low = any ? std::min(low, a) : a;
-            high = any ? std::max(high, b) : b;
-            any = true;
+        if (seen_ == 0) {
+            min_[w] = 0;
+            max_[w] = 0;
+        } else if (!extremesTaken_) {
+            EnvelopeExtremes(static_cast<int>(w), min_[w], max_[w]);
         }
-        min_[w] = low;
-        max_[w] = high;
 
         const History& h = histories_[w];
         WordCharacter& c = characters_[w];

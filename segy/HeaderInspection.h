@@ -7,6 +7,7 @@
 // bounded in size whatever the trace count.
 #pragma once
 
+#include "segy/HeaderScanTables.h"
 #include "segy/SegyFormat.h"
 #include "segy/TraceHeaderFields.h"
 
@@ -150,6 +151,11 @@ public:
     // Forgets everything, as before any scan.
     void Clear() { Start(0, 0); }
 
+    // Takes each word's extremes, and the first traces holding them, from
+    // the tables of the scan that fed this inspection; called before
+    // Finish, which otherwise works the extremes out from the envelope.
+    void TakeExtremes(const HeaderScanTables& tables);
+
     // Ends the scan; characters and geometry are worked out here.
     void Finish();
 
@@ -166,8 +172,6 @@ public:
     // as the scan's tables noted them.
     int64_t MinTrace(int wordIndex) const { return minTrace_[wordIndex]; }
     int64_t MaxTrace(int wordIndex) const { return maxTrace_[wordIndex]; }
-    void NoteExtremeTraces(const int64_t* min4, const int64_t* max4, const int64_t* min2,
-                           const int64_t* max2);
 
     // The envelope: per column, the first trace and the extremes.
     int Columns() const { return static_cast<int>(columns_.size()); }
@@ -202,6 +206,8 @@ private:
     static void FollowColumn(const unsigned char* at, int64_t from, int64_t count, int64_t stride,
                              int64_t firstTrace, History& history);
     void StartHistories(const unsigned char* header);
+    // A word's extremes over the envelope's columns.
+    void EnvelopeExtremes(int wordIndex, int32_t& min, int32_t& max) const;
     // Folds the headers into the envelope's columns they belong to.
     void FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
                          int64_t firstTrace);
@@ -216,6 +222,7 @@ private:
     std::vector<WordCharacter> characters_;
     std::vector<int32_t> min_, max_;
     std::vector<int64_t> minTrace_, maxTrace_;
+    bool extremesTaken_ = false;
     std::vector<WordExtremes> columns_;
     std::vector<int64_t> columnUsed_; // traces folded into each column
     std::array<unsigned char, kTraceHeaderSize> previous_{};

@@ -324,9 +324,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
             k = ScanAll(reader, layout.LittleEndian, tables, pacer, pipe);
         }
         if (inspection) {
+            inspection->TakeExtremes(tables);
             inspection->Finish();
-            inspection->NoteExtremeTraces(tables.Hdr4MinTrace, tables.Hdr4MaxTrace,
-                                          tables.Hdr2MinTrace, tables.Hdr2MaxTrace);
         }
 
         progress.HideProgress();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "segy/HeaderInspection.h"
+#include "segy/HeaderScanTables.h"
 #include "segy/SegyFormat.h"
 #include "segy/UserMessages.h"
 
@@ -34,19 +35,6 @@ enum ScanMode : int32_t {
     kScanSecond = 2,
     kScanLast = 3,
     kScanSelected = 4,
-};
-
-struct HeaderScanTables {
-    int32_t Hdr4Min[kHeaderWords4] = {};
-    int32_t Hdr4Max[kHeaderWords4] = {};
-    int32_t Hdr2Min[kHeaderWords2] = {};
-    int32_t Hdr2Max[kHeaderWords2] = {};
-    // The first trace (0-based) that holds each minimum and maximum; -1
-    // where no header read holds it (no header at all).
-    int64_t Hdr4MinTrace[kHeaderWords4] = {};
-    int64_t Hdr4MaxTrace[kHeaderWords4] = {};
-    int64_t Hdr2MinTrace[kHeaderWords2] = {};
-    int64_t Hdr2MaxTrace[kHeaderWords2] = {};
 };
 
 // The layout a scan reads with, taken once when the scan starts.
