@@ -224,7 +224,7 @@ int main(int argc, char** argv) {
     ZoomBtnClick(*state, true);
 
     SectionInputs in;
-    const QSize plotSize = StartPlotSize();
+    const QSize plotSize(kStartPlotWidth, kStartPlotHeight);
     in.width = plotSize.width();
     in.height = plotSize.height();
     in.hMaximum = TraceScrollMaximum(state->NumTraces, state->TracesPerScreen);

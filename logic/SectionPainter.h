@@ -14,6 +14,12 @@
 #include <vector>
 
 // Plot layout in pixels.
+// The Data page's plot at the window's start size: what `render` draws by
+// default. The window's form gives the plot exactly this size; its test
+// checks that the two agree.
+constexpr int kStartPlotWidth = 584;
+constexpr int kStartPlotHeight = 565;
+
 constexpr int kPlotLeftMargin = 20;
 constexpr int kPlotTopMargin = 30;
 constexpr int kLabelTickLength = 3;

@@ -3,12 +3,12 @@
 // handlers bound to the controls' events.
 #pragma once
 
+#include "logic/SectionPainter.h"
+#include "logic/ViewerState.h"
 #include "segy/UserMessages.h"
 #include "ui_TVantrel.h"
 #include "viewer/EdgeAnchors.h"
-#include "logic/SectionPainter.h"
 #include "viewer/UiSeams.h"
-#include "logic/ViewerState.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -41,11 +41,6 @@ inline constexpr int kInspectPage = 6;
 // then below `programFolder`. Empty unless it is an existing regular file.
 QString ResolveStartFile(const QString& argument, const QString& startFolder,
                          const QString& programFolder);
-
-// The size of PB1 when the window opens at its start size, measured on a
-// window laid out as the program lays it out: the size the command-line
-// renderer and the paint benchmark draw at by default.
-QSize StartPlotSize();
 
 class TVantrel : public QMainWindow, public Ui::TVantrel, public segy::UserMessages {
     Q_OBJECT

@@ -31,33 +31,7 @@ static_assert(SameAction(kSliderSingleStepAdd, QAbstractSlider::SliderSingleStep
 // The readout box's gap from the plot's lower left corner, pixels.
 constexpr int kReadoutMargin = 4;
 
-// Shows nothing and answers nothing: for a window built only to be measured.
-class NoUserInterface final : public UserInterface {
-public:
-    void ShowMessage(const QString&) override {}
-    void Beep() override {}
-    QString ChooseOpenFile(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString ChooseSaveFile(QWidget*, const FileDialogRequest&) override { return {}; }
-    void ShowWelcome(QWidget*) override {}
-    void OpenUrl(const QUrl&) override {}
-};
-
 } // namespace
-
-QSize StartPlotSize() {
-    // The window makes the program's folder the current one; the caller's
-    // relative paths must keep meaning what they meant.
-    const QString folder = QDir::currentPath();
-    NoUserInterface none;
-    TVantrel window({QStringLiteral("vantrel"), QString(), QLatin1String(kLaunchCode)}, none);
-    QDir::setCurrent(folder);
-    window.setAttribute(Qt::WA_DontShowOnScreen);
-    window.PageControl1->setTabVisible(kDataPage, true);
-    window.ActivatePage(kDataPage);
-    window.show();
-    window.TabSheet2->layout()->activate();
-    return window.PB1->size();
-}
 
 void TVantrel::PB1Paint(QPainter& painter) {
     const SectionInputs in{PB1->width(),

@@ -19,5 +19,5 @@ void TVantrel::ExportDebugFileBtnClick() {
     const QString destination = userInterface_.ChooseSaveFile(this, SD1);
     if (destination.isEmpty() || source.empty())
         return;
-    ReportDebugExport(ExportDebugFile(source, destination), *this);
+    ReportDebugExport(ExportDebugFile(source, QFile::encodeName(destination).toStdString()), *this);
 }

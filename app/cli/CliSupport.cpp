@@ -2,31 +2,14 @@
 
 #include "segy/SegyFormat.h"
 
-#include <QCoreApplication>
-#include <QFile>
-
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <unistd.h>
-#include <vector>
 
-namespace {
-std::vector<std::string>& RawArguments() {
-    static std::vector<std::string> arguments;
-    return arguments;
-}
-} // namespace
-
-void KeepRawArguments(int argc, char** argv) {
-    RawArguments().assign(argv, argv + argc);
-}
-
-std::string FileArgument(const QCommandLineParser& parser) {
-    const QString decoded = parser.positionalArguments().first();
-    for (const std::string& raw : RawArguments())
-        if (QString::fromLocal8Bit(raw.data(), static_cast<qsizetype>(raw.size())) == decoded)
-            return raw;
-    return QFile::encodeName(decoded).toStdString();
+std::string FileArgument(const CommandLine& parser) {
+    return parser.Positionals().front();
 }
 
 void StderrMessages::ShowMessage(const std::string& text) {
@@ -59,47 +42,20 @@ void TerminalScanProgress::SetProgressText(const std::string& text) {
     caption_ = text;
 }
 
-QString CommandHelp(const QCommandLineParser& parser, const QString& name) {
-    // Qt begins the usage line with the program as it was started; the
-    // command's own line names the tool and the command.
-    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().constFirst();
-    QString text = parser.helpText();
-    if (text.startsWith(started))
-        text.replace(0, started.size(), QStringLiteral("Usage: vantrel-cli ") + name);
-    return text;
-}
-
-void KeepOnlyOwnMessages() {
-    // Qt's warnings speak of the desktop session (no XDG_RUNTIME_DIR under
-    // cron, ssh or a container, the platform plugin, font aliases), which
-    // the tool does without; standard error carries the tool's own messages.
-    static const QtMessageHandler qtHandler = qInstallMessageHandler(nullptr);
-    qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                qtHandler(type, context, text);
-        });
-}
-
-bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
+bool ParseCommand(CommandLine& parser, const Arguments& arguments, const std::string& name,
                   int& exitCode) {
-    parser.addHelpOption();
-    QStringList withProgram = arguments;
-    withProgram.prepend(QStringLiteral("vantrel-cli ") + name);
-    if (!parser.parse(withProgram)) {
-        std::fprintf(stderr, "vantrel-cli %s: %s\n", qPrintable(name),
-                     qPrintable(parser.errorText()));
+    if (!parser.Parse(arguments)) {
+        std::fprintf(stderr, "vantrel-cli %s: %s\n", name.c_str(), parser.ErrorText().c_str());
         exitCode = kExitUsage;
         return false;
     }
-    // The tool takes none of Qt's own options, so --help-all says as much as --help.
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
-        std::printf("%s", qPrintable(CommandHelp(parser, name)));
+    if (parser.IsSet("help")) {
+        std::printf("%s", parser.HelpText().c_str());
         exitCode = kExitOk;
         return false;
     }
-    if (parser.positionalArguments().size() != 1) {
-        std::fprintf(stderr, "vantrel-cli %s: expected exactly one FILE\n", qPrintable(name));
+    if (parser.Positionals().size() != 1) {
+        std::fprintf(stderr, "vantrel-cli %s: expected exactly one FILE\n", name.c_str());
         exitCode = kExitUsage;
         return false;
     }
@@ -117,49 +73,42 @@ bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& res
     return true;
 }
 
-void AddFormatOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("data-type"),
-                      QStringLiteral("Sample data type: fixed, ibm, ieee or unsigned."),
-                      QStringLiteral("type")});
-    parser.addOption({QStringLiteral("data-bytes"),
-                      QStringLiteral("Bytes per sample: 1, 2, 3, 4 or 8 (8 with ieee: doubles)."),
-                      QStringLiteral("bytes")});
-    parser.addOption({QStringLiteral("byte-order"), QStringLiteral("Byte order: big or little."),
-                      QStringLiteral("order")});
+void AddFormatOptions(CommandLine& parser) {
+    parser.AddOption({"data-type", "Sample data type: fixed, ibm, ieee or unsigned.", "type", ""});
+    parser.AddOption(
+        {"data-bytes", "Bytes per sample: 1, 2, 3, 4 or 8 (8 with ieee: doubles).", "bytes", ""});
+    parser.AddOption({"byte-order", "Byte order: big or little.", "order", ""});
 }
 
-bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) {
-    if (parser.isSet(QStringLiteral("data-type"))) {
-        const QString type = parser.value(QStringLiteral("data-type"));
-        if (type == QLatin1String("fixed"))
+bool ApplyFormatOverrides(const CommandLine& parser, ViewerState& state) {
+    if (parser.IsSet("data-type")) {
+        const std::string type = parser.Value("data-type");
+        if (type == "fixed")
             state.DataType = segy::kDataFixedPoint;
-        else if (type == QLatin1String("ibm"))
+        else if (type == "ibm")
             state.DataType = segy::kDataIbmFloat;
-        else if (type == QLatin1String("ieee"))
+        else if (type == "ieee")
             state.DataType = segy::kDataIeeeFloat;
-        else if (type == QLatin1String("unsigned"))
+        else if (type == "unsigned")
             state.DataType = segy::kDataUnsignedFixedPoint;
         else
             return false;
     }
-    if (parser.isSet(QStringLiteral("data-bytes"))) {
-        const QString bytes = parser.value(QStringLiteral("data-bytes"));
-        static const QStringList kWidths = {QStringLiteral("1"), QStringLiteral("2"),
-                                            QStringLiteral("3"), QStringLiteral("4"),
-                                            QStringLiteral("8")};
-        if (!kWidths.contains(bytes))
+    if (parser.IsSet("data-bytes")) {
+        const std::string bytes = parser.Value("data-bytes");
+        if (bytes.size() != 1 || std::string("12348").find(bytes[0]) == std::string::npos)
             return false;
-        state.BytesPerSample = bytes.toInt();
+        state.BytesPerSample = bytes[0] - '0';
         // The window recounts the traces for the new width.
         StderrMessages messages;
         state.NumTraces = segy::CountSegyTraces(state.CurrentFile, state.NumSamples,
                                                 state.BytesPerSample, messages, state.Framing());
     }
-    if (parser.isSet(QStringLiteral("byte-order"))) {
-        const QString order = parser.value(QStringLiteral("byte-order"));
-        if (order == QLatin1String("big"))
+    if (parser.IsSet("byte-order")) {
+        const std::string order = parser.Value("byte-order");
+        if (order == "big")
             state.LittleEndian = 0;
-        else if (order == QLatin1String("little"))
+        else if (order == "little")
             state.LittleEndian = 1;
         else
             return false;
@@ -167,7 +116,7 @@ bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state) 
     return true;
 }
 
-int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name, ViewerState& state,
+int OpenWithFormatOptions(const CommandLine& parser, const std::string& name, ViewerState& state,
                           segy::UserMessages& messages) {
     OpenResult result;
     if (!OpenLikeWindow(state, FileArgument(parser), result, messages))
@@ -175,8 +124,73 @@ int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name,
     if (!ApplyFormatOverrides(parser, state)) {
         std::fprintf(stderr,
                      "vantrel-cli %s: unknown --data-type, --data-bytes or --byte-order value\n",
-                     qPrintable(name));
+                     name.c_str());
         return kExitUsage;
     }
     return kExitOk;
+}
+
+std::string Trimmed(const std::string& text) {
+    const char* const blanks = " \t\n\v\f\r";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool ParseWholeNumber(const std::string& text, int64_t& value) {
+    std::string digits = Trimmed(text);
+    if (!digits.empty() && digits[0] == '+')
+        digits.erase(0, 1);
+    if (digits.empty() || digits[0] == '+')
+        return false;
+    int64_t parsed = 0;
+    const char* end = digits.data() + digits.size();
+    const auto result = std::from_chars(digits.data(), end, parsed);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool ParseWholeNumber(const std::string& text, int& value) {
+    int64_t wide = 0;
+    if (!ParseWholeNumber(text, wide) || wide < INT32_MIN || wide > INT32_MAX)
+        return false;
+    value = static_cast<int>(wide);
+    return true;
+}
+
+bool ParseDecimal(const std::string& text, double& value) {
+    std::string digits = Trimmed(text);
+    if (!digits.empty() && digits[0] == '+')
+        digits.erase(0, 1);
+    if (digits.empty() || digits[0] == '+')
+        return false;
+    double parsed = 0;
+    const char* end = digits.data() + digits.size();
+    const auto result = std::from_chars(digits.data(), end, parsed);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    value = parsed;
+    return true;
+}
+
+void PrintUsage(FILE* out) {
+    std::fprintf(out,
+                 "Usage: vantrel-cli COMMAND FILE [options]\n"
+                 "\n"
+                 "Commands:\n"
+                 "  info    the textual header, samples, sample rate, traces and format\n"
+                 "  list    the samples of one trace\n"
+                 "  scan    the minimum and maximum of every trace-header location\n"
+                 "  headers chosen trace-header fields of every trace (--fields LIST)\n"
+                 "  export  the debug file: excerpts of FILE's start and middle (--output OUT)\n"
+                 "  render  the Data page's plot as a PNG image (--output OUT.png)\n"
+                 "\n"
+                 "Options:\n"
+                 "  -h, --help     Displays this help.\n"
+                 "  -v, --version  Displays version information.\n"
+                 "\n"
+                 "'vantrel-cli COMMAND --help' describes a command's options.\n");
 }

@@ -1,16 +1,18 @@
 // Shared pieces of the command-line tool's commands.
 #pragma once
 
-#include "segy/HeaderScan.h"
-#include "segy/UserMessages.h"
 #include "logic/OpenFlow.h"
 #include "logic/ViewerState.h"
+#include "segy/HeaderScan.h"
+#include "segy/UserMessages.h"
 
-#include <QCommandLineParser>
-#include <QString>
-#include <QStringList>
+#include "app/cli/CommandLine.h"
 
+#include <cstdio>
 #include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
 
 // Exit codes.
 constexpr int kExitOk = 0;
@@ -42,23 +44,14 @@ private:
 };
 
 // Parses `arguments` (the command's own, after the command word) with
-// `parser`, which must declare one positional FILE. On a usage error prints
-// it and returns false with `exitCode` set.
-bool ParseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& name,
+// `parser`, which must declare one positional FILE. Prints the help when
+// asked and a usage error when there is one; false then, with `exitCode`
+// set.
+bool ParseCommand(CommandLine& parser, const Arguments& arguments, const std::string& name,
                   int& exitCode);
 
-// The command's --help text, its usage line naming the command.
-QString CommandHelp(const QCommandLineParser& parser, const QString& name);
-
-// Keeps Qt's debug, information and warning messages off standard error.
-void KeepOnlyOwnMessages();
-
-// Keeps the program's arguments as the bytes the shell passed, so that file
-// names that are not valid in the locale's encoding still open.
-void KeepRawArguments(int argc, char** argv);
-
-// The FILE argument as the bytes it was given in.
-std::string FileArgument(const QCommandLineParser& parser);
+// The FILE argument, as the bytes it was given in.
+std::string FileArgument(const CommandLine& parser);
 
 // Opens FILE as the window's open flow would. Returns false (after the
 // message on standard error) when it is not recognised.
@@ -67,17 +60,28 @@ bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& res
 
 // Applies --data-type, --data-bytes, --byte-order as the format boxes would.
 // Returns false on a value it does not know.
-bool ApplyFormatOverrides(const QCommandLineParser& parser, ViewerState& state);
-void AddFormatOptions(QCommandLineParser& parser);
+bool ApplyFormatOverrides(const CommandLine& parser, ViewerState& state);
+void AddFormatOptions(CommandLine& parser);
 
-int RunExport(const QStringList& arguments);
+int RunExport(const Arguments& arguments);
 // Opens the command's FILE like the window and applies the format options.
 // Returns kExitOk, or the exit code after the message on standard error.
-int OpenWithFormatOptions(const QCommandLineParser& parser, const QString& name, ViewerState& state,
+int OpenWithFormatOptions(const CommandLine& parser, const std::string& name, ViewerState& state,
                           segy::UserMessages& messages);
 
-int RunInfo(const QStringList& arguments);
-int RunList(const QStringList& arguments);
-int RunScan(const QStringList& arguments);
-int RunHeaders(const QStringList& arguments);
-int RunRender(const QStringList& arguments);
+int RunInfo(const Arguments& arguments);
+int RunList(const Arguments& arguments);
+int RunScan(const Arguments& arguments);
+int RunHeaders(const Arguments& arguments);
+int RunRender(const Arguments& arguments);
+
+// Whole numbers and decimals as the options take them: blanks around them
+// are allowed, anything else in them is not; false when out of range.
+bool ParseWholeNumber(const std::string& text, int64_t& value);
+bool ParseWholeNumber(const std::string& text, int& value);
+bool ParseDecimal(const std::string& text, double& value);
+// `text` without the blanks around it.
+std::string Trimmed(const std::string& text);
+
+// The tool's version and usage.
+void PrintUsage(FILE* out);

@@ -1,37 +1,28 @@
 // vantrel-cli export: the debug file the window's "Export Debug File" writes.
 #include "app/cli/CliSupport.h"
 
-#include "viewer/DebugExport.h"
+#include "logic/DebugExport.h"
 
 #include <cstdio>
 
-int RunExport(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Writes the debug file of FILE: up to 200000 bytes from its start and up to 200000 "
-        "bytes from its middle, copied unchanged. FILE need not be a recognised SEG-Y file."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to excerpt."));
-    parser.addOption({QStringLiteral("output"), QStringLiteral("The debug file to write."),
-                      QStringLiteral("OUT")});
+int RunExport(const Arguments& arguments) {
+    CommandLine parser("export", "Writes the debug file of FILE: up to 200000 bytes from its start "
+                                 "and up to 200000 bytes from its middle, copied unchanged. FILE "
+                                 "need not be a recognised SEG-Y file.");
+    parser.AddPositional("FILE", "The file to excerpt.");
+    parser.AddOption({"output", "The debug file to write.", "OUT", ""});
     int exitCode = kExitOk;
-    if (!ParseCommand(parser, arguments, QStringLiteral("export"), exitCode))
+    if (!ParseCommand(parser, arguments, "export", exitCode))
         return exitCode;
-    const QString output = parser.value(QStringLiteral("output"));
-    if (output.isEmpty()) {
+    const std::string output = parser.Value("output");
+    if (output.empty()) {
         std::fprintf(stderr, "vantrel-cli export: --output names the debug file to write\n");
-        return kExitUsage;
-    }
-    // The debug file is written under a name Qt keeps as text; a name with
-    // bytes that are no text would be written under another name.
-    if (output.contains(QChar::ReplacementCharacter)) {
-        std::fprintf(stderr, "vantrel-cli export: the --output name holds bytes that are not "
-                             "valid text; choose another name\n");
         return kExitUsage;
     }
 
     const ExportResult result = ExportDebugFile(FileArgument(parser), output);
     if (!result.ok) {
-        std::fprintf(stderr, "vantrel-cli: %s\n", result.message.toLocal8Bit().constData());
+        std::fprintf(stderr, "vantrel-cli: %s\n", result.message.c_str());
         return kExitFileProblem;
     }
     std::printf("%s\n", kDebugFileCompleteMessage);

@@ -5,8 +5,6 @@
 #include "segy/TraceHeaderFields.h"
 #include "segy/TraceHeaderReader.h"
 
-#include <QRegularExpression>
-
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -23,15 +21,21 @@ template <typename Integer> void AppendNumber(std::string& text, Integer value) 
 
 // The fields --fields names, in its order; false (after a message) for a
 // name that is no field.
-bool ParseFields(const QString& list, std::vector<const segy::TraceHeaderField*>& fields) {
-    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const segy::TraceHeaderField* field =
-            segy::FindTraceHeaderField(name.trimmed().toStdString());
+bool ParseFields(const std::string& list, std::vector<const segy::TraceHeaderField*>& fields) {
+    size_t from = 0;
+    while (from <= list.size()) {
+        const size_t comma = std::min(list.find(',', from), list.size());
+        const std::string part = list.substr(from, comma - from);
+        from = comma + 1;
+        if (part.empty())
+            continue;
+        const std::string name = Trimmed(part);
+        const segy::TraceHeaderField* field = segy::FindTraceHeaderField(name);
         if (!field) {
             std::fprintf(stderr,
                          "vantrel-cli headers: no trace-header field '%s' (give a name such as "
                          "iline or CDP_X, or a field's first byte such as 189)\n",
-                         qPrintable(name.trimmed()));
+                         name.c_str());
             return false;
         }
         fields.push_back(field);
@@ -40,56 +44,59 @@ bool ParseFields(const QString& list, std::vector<const segy::TraceHeaderField*>
 }
 
 // FIRST:LAST, 0-based and inclusive; either side may be left out.
-bool ParseTraceRange(const QString& text, int64_t& first, int64_t& last) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d*):(\\d*)$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
+bool ParseTraceRange(const std::string& text, int64_t& first, int64_t& last) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return false;
+    const std::string from = text.substr(0, colon);
+    const std::string to = text.substr(colon + 1);
+    auto digitsOnly = [](const std::string& s) {
+        return s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digitsOnly(from) || !digitsOnly(to))
         return false;
     bool ok = true;
-    if (!match.captured(1).isEmpty())
-        first = match.captured(1).toLongLong(&ok);
-    if (ok && !match.captured(2).isEmpty())
-        last = match.captured(2).toLongLong(&ok);
+    if (!from.empty())
+        ok = ParseWholeNumber(from, first);
+    if (ok && !to.empty())
+        ok = ParseWholeNumber(to, last);
     return ok && first <= last;
 }
 
 } // namespace
 
-int RunHeaders(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+int RunHeaders(const Arguments& arguments) {
+    CommandLine parser(
+        "headers",
         "Writes the chosen trace-header fields of every trace of FILE, one row a trace with "
         "the 0-based trace index first, as comma-separated values (the default) or JSON. "
         "Fields are named as segyio or Seismic Unix name them (iline, CDP_X, offset...), in "
-        "any letter case, or by their first byte. Values are as stored, without scalars."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
-    parser.addOption({QStringLiteral("fields"),
-                      QStringLiteral("Comma-separated fields, such as iline,xline,181,185."),
-                      QStringLiteral("LIST")});
-    parser.addOption({QStringLiteral("traces"),
-                      QStringLiteral("Traces FIRST:LAST, 0-based and inclusive (default all)."),
-                      QStringLiteral("FIRST:LAST")});
-    parser.addOption({QStringLiteral("csv"), QStringLiteral("Comma-separated values.")});
-    parser.addOption({QStringLiteral("json"), QStringLiteral("One JSON object.")});
+        "any letter case, or by their first byte. Values are as stored, without scalars.");
+    parser.AddPositional("FILE", "A SEG-Y file.");
+    parser.AddOption(
+        {"fields", "Comma-separated fields, such as iline,xline,181,185.", "LIST", ""});
+    parser.AddOption(
+        {"traces", "Traces FIRST:LAST, 0-based and inclusive (default all).", "FIRST:LAST", ""});
+    parser.AddOption({"csv", "Comma-separated values.", "", ""});
+    parser.AddOption({"json", "One JSON object.", "", ""});
     int exitCode = kExitOk;
-    if (!ParseCommand(parser, arguments, QStringLiteral("headers"), exitCode))
+    if (!ParseCommand(parser, arguments, "headers", exitCode))
         return exitCode;
     std::vector<const segy::TraceHeaderField*> fields;
-    if (!parser.isSet(QStringLiteral("fields"))) {
+    if (!parser.IsSet("fields")) {
         std::fprintf(stderr, "vantrel-cli headers: --fields is required\n");
         return kExitUsage;
     }
-    if (!ParseFields(parser.value(QStringLiteral("fields")), fields))
+    if (!ParseFields(parser.Value("fields"), fields))
         return kExitUsage;
     int64_t first = 0;
     int64_t last = INT64_MAX;
-    if (parser.isSet(QStringLiteral("traces")) &&
-        !ParseTraceRange(parser.value(QStringLiteral("traces")), first, last)) {
+    if (parser.IsSet("traces") && !ParseTraceRange(parser.Value("traces"), first, last)) {
         std::fprintf(stderr, "vantrel-cli headers: --traces takes FIRST:LAST, such as 0:99\n");
         return kExitUsage;
     }
-    const bool json = parser.isSet(QStringLiteral("json"));
-    if (json && parser.isSet(QStringLiteral("csv"))) {
+    const bool json = parser.IsSet("json");
+    if (json && parser.IsSet("csv")) {
         std::fprintf(stderr, "vantrel-cli headers: choose --csv or --json\n");
         return kExitUsage;
     }

@@ -1,9 +1,7 @@
 // vantrel-cli info: what the window shows after opening a file.
 #include "app/cli/CliSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "app/cli/Json.h"
 
 #include <cstdio>
 #include <iterator>
@@ -14,79 +12,74 @@ const char* const kDataTypeNames[] = {"Fixed Point", "IBM Floating Point", "IEEE
                                       "Unsigned Fixed Point"};
 constexpr int32_t kDataTypeCount = static_cast<int32_t>(std::size(kDataTypeNames));
 
-QString DataTypeName(int32_t dataType) {
-    return dataType >= 1 && dataType <= kDataTypeCount
-               ? QString::fromLatin1(kDataTypeNames[dataType - 1])
-               : QString();
-}
-
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+std::string DataTypeName(int32_t dataType) {
+    return dataType >= 1 && dataType <= kDataTypeCount ? kDataTypeNames[dataType - 1] : "";
 }
 
 // The revision as the binary header gives it, major and minor.
-QString RevisionText(const ViewerState& state) {
-    return QStringLiteral("%1.%2").arg(state.RevisionMajor).arg(state.RevisionMinor);
+std::string RevisionText(const ViewerState& state) {
+    return std::to_string(state.RevisionMajor) + "." + std::to_string(state.RevisionMinor);
 }
 
-QString DataBytesName(int32_t bytes) {
-    return bytes == 1 ? QStringLiteral("1 Byte") : QStringLiteral("%1 Bytes").arg(bytes);
+std::string DataBytesName(int32_t bytes) {
+    return bytes == 1 ? "1 Byte" : std::to_string(bytes) + " Bytes";
 }
 
 // The message the open flow leaves for the user: the label's text, or the
 // invalid-format message box when the label stays hidden.
-QString OpenMessage(const OpenResult& result) {
+std::string OpenMessage(const OpenResult& result) {
     if (!result.labelMessage.empty())
-        return QString::fromStdString(result.labelMessage);
+        return result.labelMessage;
     if (result.invalidFormat)
-        return QString::fromLatin1(kInvalidFileFormatMessage);
-    return QString();
+        return kInvalidFileFormatMessage;
+    return "";
 }
 
-QJsonArray LinesJson(const std::vector<std::string>& lines) {
-    QJsonArray array;
+// The header's lines: bytes that are characters of their own, in UTF-8.
+Json LinesJson(const std::vector<std::string>& lines) {
+    Json array = Json::Array();
     for (const std::string& line : lines)
-        array.append(Latin1(line));
+        array.Append(Latin1ToUtf8(line));
     return array;
 }
 
-QJsonObject InfoJson(const ViewerState& state, const OpenResult& result,
-                     const std::vector<std::string>& stanzas) {
-    QJsonArray extended;
+Json InfoJson(const ViewerState& state, const OpenResult& result,
+              const std::vector<std::string>& stanzas) {
+    Json extended = Json::Array();
     for (const std::string& stanza : stanzas)
-        extended.append(LinesJson(TextStanzaLines(stanza.data())));
-    const QJsonArray text = LinesJson(TextHeaderLines(state));
-    QJsonObject info;
-    info[QStringLiteral("Recognized")] = result.recognized;
-    info[QStringLiteral("TextHeader")] = text;
-    info[QStringLiteral("FormatCode")] = state.FormatCode;
-    info[QStringLiteral("NumSamples")] = state.NumSamples;
-    info[QStringLiteral("SampleInterval")] = state.SampleInterval;
-    info[QStringLiteral("NumTraces")] = static_cast<qint64>(state.NumTraces);
-    info[QStringLiteral("LittleEndian")] = state.LittleEndian;
-    info[QStringLiteral("IeeeFormat")] = state.IeeeFormat;
-    info[QStringLiteral("DataType")] = state.DataType;
-    info[QStringLiteral("BytesPerSample")] = state.BytesPerSample;
-    info[QStringLiteral("Message")] = OpenMessage(result);
-    info[QStringLiteral("CustomFormat")] = result.customFormat;
-    info[QStringLiteral("InvalidFormat")] = result.invalidFormat;
-    info[QStringLiteral("VScrollMax")] = RecordLengthMs(state.NumSamples, state.SampleInterval);
-    info[QStringLiteral("Revision")] = RevisionText(state);
-    info[QStringLiteral("ExtendedTextHeaders")] = state.ExtendedTextHeaders;
-    info[QStringLiteral("TraceHeaderExtensions")] = state.TraceHeaderExtensions;
-    info[QStringLiteral("FirstTraceOffset")] = static_cast<qint64>(state.FirstTraceOffset);
-    info[QStringLiteral("ExtendedText")] = extended;
+        extended.Append(LinesJson(TextStanzaLines(stanza.data())));
+    const Json text = LinesJson(TextHeaderLines(state));
+    Json info = Json::Object();
+    info["Recognized"] = result.recognized;
+    info["TextHeader"] = text;
+    info["FormatCode"] = state.FormatCode;
+    info["NumSamples"] = state.NumSamples;
+    info["SampleInterval"] = state.SampleInterval;
+    info["NumTraces"] = static_cast<int64_t>(state.NumTraces);
+    info["LittleEndian"] = state.LittleEndian;
+    info["IeeeFormat"] = state.IeeeFormat;
+    info["DataType"] = state.DataType;
+    info["BytesPerSample"] = state.BytesPerSample;
+    info["Message"] = OpenMessage(result);
+    info["CustomFormat"] = result.customFormat;
+    info["InvalidFormat"] = result.invalidFormat;
+    info["VScrollMax"] = RecordLengthMs(state.NumSamples, state.SampleInterval);
+    info["Revision"] = RevisionText(state);
+    info["ExtendedTextHeaders"] = state.ExtendedTextHeaders;
+    info["TraceHeaderExtensions"] = state.TraceHeaderExtensions;
+    info["FirstTraceOffset"] = static_cast<int64_t>(state.FirstTraceOffset);
+    info["ExtendedText"] = extended;
     // What only rev 2 headers say: their own trace count and trailer.
     if (state.RevisionMajor >= segy::kFirstRevisionWithNewFormats) {
-        info[QStringLiteral("TracesInHeader")] = static_cast<qint64>(state.TracesInHeader);
-        info[QStringLiteral("TrailerStanzas")] = state.TrailerStanzas;
+        info["TracesInHeader"] = static_cast<int64_t>(state.TracesInHeader);
+        info["TrailerStanzas"] = state.TrailerStanzas;
     }
     return info;
 }
 
 void PrintLines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
-        std::printf("%s\n", Latin1(line).toUtf8().constData());
+        std::printf("%s\n", Latin1ToUtf8(line).c_str());
 }
 
 void PrintInfo(const ViewerState& state, const OpenResult& result,
@@ -98,11 +91,11 @@ void PrintInfo(const ViewerState& state, const OpenResult& result,
     std::printf("Sample Rate: %s\n", FormatGeneralFloat(state.SampleInterval).c_str());
     std::printf("Traces: %lld\n", static_cast<long long>(state.NumTraces));
     std::printf("Format Code: %d\n", state.FormatCode);
-    std::printf("Data Type: %s\n", qPrintable(DataTypeName(state.DataType)));
-    std::printf("Data Bytes: %s\n", qPrintable(DataBytesName(state.BytesPerSample)));
+    std::printf("Data Type: %s\n", DataTypeName(state.DataType).c_str());
+    std::printf("Data Bytes: %s\n", DataBytesName(state.BytesPerSample).c_str());
     std::printf("Byte Order: %s\n", state.LittleEndian ? "Little Endian" : "Big Endian");
-    std::printf("Message: %s\n", qPrintable(OpenMessage(result)));
-    std::printf("Revision: %s\n", qPrintable(RevisionText(state)));
+    std::printf("Message: %s\n", OpenMessage(result).c_str());
+    std::printf("Revision: %s\n", RevisionText(state).c_str());
     std::printf("Extended Text Headers: %d\n", state.ExtendedTextHeaders);
     std::printf("Trace Header Extensions: %d\n", state.TraceHeaderExtensions);
     if (state.TracesInHeader > 0 && state.TracesInHeader != state.NumTraces)
@@ -117,15 +110,13 @@ void PrintInfo(const ViewerState& state, const OpenResult& result,
 
 } // namespace
 
-int RunInfo(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows what the viewer shows after opening FILE: its textual header, "
-                       "samples, sample rate, traces, format and message."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON object.")});
+int RunInfo(const Arguments& arguments) {
+    CommandLine parser("info", "Shows what the viewer shows after opening FILE: its textual "
+                               "header, samples, sample rate, traces, format and message.");
+    parser.AddPositional("FILE", "A SEG-Y file.");
+    parser.AddOption({"json", "Print one JSON object.", "", ""});
     int exitCode = kExitOk;
-    if (!ParseCommand(parser, arguments, QStringLiteral("info"), exitCode))
+    if (!ParseCommand(parser, arguments, "info", exitCode))
         return exitCode;
 
     auto state = std::make_unique<ViewerState>();
@@ -135,8 +126,8 @@ int RunInfo(const QStringList& arguments) {
     const std::vector<std::string> stanzas =
         recognized ? segy::ReadExtendedTextHeaders(state->CurrentFile, *state)
                    : std::vector<std::string>();
-    if (parser.isSet(QStringLiteral("json")))
-        std::printf("%s", QJsonDocument(InfoJson(*state, result, stanzas)).toJson().constData());
+    if (parser.IsSet("json"))
+        std::printf("%s", InfoJson(*state, result, stanzas).Indented().c_str());
     else if (recognized)
         PrintInfo(*state, result, stanzas);
     return recognized ? kExitOk : kExitFileProblem;

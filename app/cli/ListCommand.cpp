@@ -6,27 +6,25 @@
 #include <cstdio>
 #include <memory>
 
-int RunList(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Lists the samples of one trace of FILE as the Trace page does, one line per sample."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A SEG-Y file."));
-    parser.addOption({QStringLiteral("trace"), QStringLiteral("Trace number, 0-based (default 0)."),
-                      QStringLiteral("N"), QStringLiteral("0")});
+int RunList(const Arguments& arguments) {
+    CommandLine parser(
+        "list",
+        "Lists the samples of one trace of FILE as the Trace page does, one line per sample.");
+    parser.AddPositional("FILE", "A SEG-Y file.");
+    parser.AddOption({"trace", "Trace number, 0-based (default 0).", "N", "0"});
     AddFormatOptions(parser);
     int exitCode = kExitOk;
-    if (!ParseCommand(parser, arguments, QStringLiteral("list"), exitCode))
+    if (!ParseCommand(parser, arguments, "list", exitCode))
         return exitCode;
-    bool numeric = false;
-    const qint64 trace = parser.value(QStringLiteral("trace")).toLongLong(&numeric);
-    if (!numeric || trace < 0) {
+    int64_t trace = 0;
+    if (!ParseWholeNumber(parser.Value("trace"), trace) || trace < 0) {
         std::fprintf(stderr, "vantrel-cli list: --trace takes a trace number from 0 on\n");
         return kExitUsage;
     }
 
     auto state = std::make_unique<ViewerState>();
     StderrMessages messages;
-    exitCode = OpenWithFormatOptions(parser, QStringLiteral("list"), *state, messages);
+    exitCode = OpenWithFormatOptions(parser, "list", *state, messages);
     if (exitCode != kExitOk)
         return exitCode;
     // Line by line, so that a trace of millions of samples streams out in

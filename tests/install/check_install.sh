@@ -32,7 +32,7 @@ if ! DESTDIR=$dest cmake --install "$build" --prefix /usr >"$work/install.log" 2
 fi
 
 # The tree: exactly these files.
-expected=(bin/vantrel bin/vantrel-cli
+expected=(bin/vantrel bin/vantrel-cli libexec/vantrel/vantrel-render
     "share/applications/$id.desktop"
     "share/metainfo/$id.metainfo.xml"
     "share/mime/packages/$id.xml"
@@ -43,9 +43,17 @@ for size in 16 24 32 48 64 128 256; do
 done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$usr" && find . -type f | sed 's|^\./||' | sort) ||
     fail "the installed files differ from the list above (< expected, > installed)"
-for program in vantrel vantrel-cli; do
-    [ -x "$usr/bin/$program" ] || fail "bin/$program is not executable"
+for program in bin/vantrel bin/vantrel-cli libexec/vantrel/vantrel-render; do
+    [ -x "$usr/$program" ] || fail "$program is not executable"
 done
+# The command-line tool loads no Qt library; its drawing program loads
+# Qt Gui and never Widgets.
+if ldd "$usr/bin/vantrel-cli" | grep -q 'libQt6'; then
+    fail "vantrel-cli links Qt: $(ldd "$usr/bin/vantrel-cli" | grep -o 'libQt6[A-Za-z]*' | tr '\n' ' ')"
+fi
+if ldd "$usr/libexec/vantrel/vantrel-render" | grep -q 'libQt6Widgets'; then
+    fail "vantrel-render links Qt Widgets"
+fi
 # A PNG's width and height are the two big-endian words from byte 16.
 for size in 48 256; do
     png=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png

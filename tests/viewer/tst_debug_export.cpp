@@ -73,7 +73,7 @@ ExportResult ExportWithFileSizeLimit(const QString& source, const QString& desti
                                      rlim_t limit) {
     int channel[2];
     if (::pipe(channel) != 0)
-        return {false, QStringLiteral("pipe failed")};
+        return {false, "pipe failed"};
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
@@ -81,7 +81,8 @@ ExportResult ExportWithFileSizeLimit(const QString& source, const QString& desti
         ::signal(SIGXFSZ, SIG_IGN);
         ::setrlimit(RLIMIT_FSIZE, &sizeLimit);
         const ExportResult result = ExportDebugFile(source, destination);
-        const QByteArray report = (result.ok ? "1" : "0") + result.message.toUtf8();
+        const QByteArray report =
+            (result.ok ? "1" : "0") + QByteArray::fromStdString(result.message);
         [[maybe_unused]] const ssize_t written = ::write(channel[1], report.data(), report.size());
         ::_exit(0);
     }
@@ -95,8 +96,8 @@ ExportResult ExportWithFileSizeLimit(const QString& source, const QString& desti
     int status = 0;
     ::waitpid(child, &status, 0);
     if (report.isEmpty())
-        return {false, QStringLiteral("the child reported nothing")};
-    return {report.at(0) == '1', QString::fromUtf8(report.mid(1))};
+        return {false, "the child reported nothing"};
+    return {report.at(0) == '1', report.mid(1).toStdString()};
 }
 
 } // namespace
@@ -177,8 +178,8 @@ void DebugExportTest::debugFileHoldsBothBlocks() {
 
     const ExportResult result =
         ExportDebugFile(Path(QStringLiteral("blocks.sgy")), Path(QStringLiteral("blocks.dbg")));
-    QVERIFY2(result.ok, qPrintable(result.message));
-    QVERIFY(result.message.isEmpty());
+    QVERIFY2(result.ok, result.message.c_str());
+    QVERIFY(result.message.empty());
     QVERIFY(QFile::exists(Path(QStringLiteral("blocks.dbg"))));
     const QByteArray expected =
         source.mid(0, firstEnd) + source.mid(middleStart, middleEnd - middleStart);
@@ -202,7 +203,7 @@ void DebugExportTest::middleOfSparseSourceOverFourGiB() {
     }
     const ExportResult result = ExportDebugFile(sourcePath, Path(QStringLiteral("sparse.dbg")));
     QFile::remove(sourcePath);
-    QVERIFY2(result.ok, qPrintable(result.message));
+    QVERIFY2(result.ok, result.message.c_str());
 
     const QByteArray debug = ReadFile(Path(QStringLiteral("sparse.dbg")));
     QCOMPARE(debug.size(), qsizetype(2 * kDebugBlockSize));
@@ -218,7 +219,7 @@ void DebugExportTest::existingDestinationIsReplaced() {
 
     const ExportResult result =
         ExportDebugFile(Path(QStringLiteral("small.sgy")), Path(QStringLiteral("existing.dbg")));
-    QVERIFY2(result.ok, qPrintable(result.message));
+    QVERIFY2(result.ok, result.message.c_str());
     QCOMPARE(ReadFile(Path(QStringLiteral("existing.dbg"))), source + source.mid(500));
 }
 
@@ -231,7 +232,7 @@ void DebugExportTest::unrecognisedFileExports() {
     QCOMPARE(segy::ReadSegyFileHeader(sourcePath.toStdString(), summary, silent), 0);
 
     const ExportResult result = ExportDebugFile(sourcePath, Path(QStringLiteral("notes.dbg")));
-    QVERIFY2(result.ok, qPrintable(result.message));
+    QVERIFY2(result.ok, result.message.c_str());
     QCOMPARE(ReadFile(Path(QStringLiteral("notes.dbg"))),
              notSegy + notSegy.mid(notSegy.size() / 2));
 }
@@ -268,7 +269,7 @@ void DebugExportTest::destinationThatIsTheSourceIsRefused() {
     QDir::setCurrent(previous);
 
     QVERIFY(!result.ok);
-    QCOMPARE(result.message, expected);
+    QCOMPARE(QString::fromStdString(result.message), expected);
     QCOMPARE(ReadFile(sourcePath), source);
     QCOMPARE(FolderEntries(folder_.path()), before);
 }
@@ -283,7 +284,7 @@ void DebugExportTest::failedWriteIsReportedAndLeavesDestination() {
 
     const ExportResult result = ExportWithFileSizeLimit(sourcePath, destination, 100000);
     QVERIFY(!result.ok);
-    QCOMPARE(result.message,
+    QCOMPARE(QString::fromStdString(result.message),
              Message("Cannot write file \"%1\". %2", destination, SystemError(EFBIG)));
     QCOMPARE(ReadFile(destination), previous);
     QCOMPARE(FolderEntries(folder_.path()), before);
@@ -300,7 +301,7 @@ void DebugExportTest::missingSourceIsReported() {
     const QString destination = Path(QStringLiteral("never.dbg"));
     const ExportResult result = ExportDebugFile(sourcePath, destination);
     QVERIFY(!result.ok);
-    QCOMPARE(result.message,
+    QCOMPARE(QString::fromStdString(result.message),
              Message("Cannot open file \"%1\". %2", sourcePath, SystemError(ENOENT)));
     QVERIFY(!QFile::exists(destination));
 }
@@ -310,19 +311,18 @@ void DebugExportTest::destinationInMissingFolderIsReported() {
     const QString destination = Path(QStringLiteral("no-such-folder/out.dbg"));
     const ExportResult result = ExportDebugFile(Path(QStringLiteral("present.sgy")), destination);
     QVERIFY(!result.ok);
-    QCOMPARE(result.message,
+    QCOMPARE(QString::fromStdString(result.message),
              Message("Cannot create file \"%1\". %2", destination, SystemError(ENOENT)));
     QVERIFY(!QDir(Path(QStringLiteral("no-such-folder"))).exists());
 }
 
 void DebugExportTest::reportBeepsOnlyOnSuccess() {
     RecordedMessages done;
-    ReportDebugExport({true, QString()}, done);
+    ReportDebugExport({true, std::string()}, done);
     QCOMPARE(done.calls, (std::vector<std::string>{"beep", "show:Debug file complete"}));
 
     RecordedMessages failed;
-    ReportDebugExport({false, QStringLiteral("Cannot open file \"/x\". No such file or directory")},
-                      failed);
+    ReportDebugExport({false, "Cannot open file \"/x\". No such file or directory"}, failed);
     QCOMPARE(failed.calls,
              (std::vector<std::string>{"show:Cannot open file \"/x\". No such file or directory"}));
 }

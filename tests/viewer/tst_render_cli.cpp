@@ -1,5 +1,6 @@
 // vantrel-cli render as a user runs it: the picture it writes shows filled
 // lobes, trace labels above the plot and timing labels beside it.
+#include "logic/SectionPainter.h"
 #include "tests/support/SegyWriter.h"
 #include "viewer/TVantrel.h"
 
@@ -64,7 +65,7 @@ void CheckPicture(const QString& png, int traces) {
     QImage image(png);
     QVERIFY2(!image.isNull(), "no image written");
     // The window's own paint box at its start size.
-    const QSize size = StartPlotSize();
+    const QSize size(kStartPlotWidth, kStartPlotHeight);
     QCOMPARE(image.size(), size);
     const int plotRight = 20 + static_cast<int>(traces * ((size.width() - 20) / 100.0));
     // Lobes: a good part of the plot under the traces is black.

@@ -74,11 +74,9 @@ private slots:
                  QStringLiteral("Cannot open input file <ReadSegyFileHeader>!!"));
         QCOMPARE(w_->MessageLbl->text(), QStringLiteral("Not Recognized SEGY format"));
 
-        const ExportResult exported =
-            ExportDebugFile(pipe, QString::fromStdString(dir_.File("out.sgy")));
+        const ExportResult exported = ExportDebugFile(pipe, dir_.File("out.sgy"));
         QVERIFY(!exported.ok);
-        QVERIFY2(exported.message.endsWith(QStringLiteral("It is not a regular file.")),
-                 qPrintable(exported.message));
+        QVERIFY2(exported.message.ends_with("It is not a regular file."), exported.message.c_str());
 
         for (const char* command : {"info", "list", "scan", "render"}) {
             QStringList arguments{QString::fromLatin1(command), QString::fromStdString(pipe)};

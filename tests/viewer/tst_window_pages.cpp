@@ -1,12 +1,13 @@
 // The Data page, the Trace page and the debug export as the user drives
 // them in the real window: the plot drawn, scrolled and zoomed, the listing
 // of the chosen trace, and the export button with its save dialog.
+#include "logic/SectionPainter.h"
+#include "logic/SectionScrolling.h"
+#include "logic/TraceListing.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/viewer/CorpusReference.h"
 #include "tests/viewer/RecordingUserInterface.h"
-#include "logic/SectionScrolling.h"
 #include "viewer/TVantrel.h"
-#include "logic/TraceListing.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,7 +119,7 @@ private slots:
         w_->ActivatePage(kDataPage);
         const QImage plot = w_->PB1->grab().toImage();
         // The size the renderer draws at by default is the window's own.
-        QCOMPARE(w_->PB1->size(), StartPlotSize());
+        QCOMPARE(w_->PB1->size(), QSize(kStartPlotWidth, kStartPlotHeight));
         // Filled lobes inside the plot, trace-number labels above it.
         QVERIFY(DarkPixels(plot, QRect(20, 40, 300, 400)) > 2000);
         QVERIFY(DarkPixels(plot, QRect(0, 10, plot.width(), 17)) > 20);
