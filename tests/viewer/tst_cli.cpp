@@ -1,5 +1,7 @@
 // vantrel-cli on files the tests write: exit codes, messages, the invalid
 // layout substitution and the format overrides.
+#include "app/cli/CommandLine.h"
+#include "app/cli/Json.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/viewer/CliRunner.h"
 
@@ -83,6 +85,72 @@ private slots:
                           QStringLiteral("--traces"), QStringLiteral("4:2")},
               QStringList{}})
             QCOMPARE(RunCli(QStringList{QStringLiteral("headers"), path} + wrong).exitCode, 2);
+    }
+
+    void jsonIsWrittenAsQtWritesIt() {
+        // Doubles in the shortest form that reads back, whole ones below
+        // 2^53 as integers; every Latin-1 character; empty and nested
+        // containers, indented and compact.
+        const double values[] = {0.0,
+                                 -0.0,
+                                 1e-4,
+                                 1.5e-5,
+                                 0.00012,
+                                 1e6,
+                                 1e16,
+                                 1e17,
+                                 1.5e22,
+                                 0.1,
+                                 2.5,
+                                 -4.0,
+                                 6.5e6,
+                                 620197.2300793511,
+                                 9007199254740994.0,
+                                 123456789012345680.0,
+                                 5e-324,
+                                 1.7976931348623157e308};
+        QJsonArray qtNumbers;
+        Json numbers = Json::Array();
+        for (const double v : values) {
+            qtNumbers.append(v);
+            numbers.Append(v);
+        }
+        std::string bytes;
+        for (int c = 1; c < 256; ++c)
+            bytes += static_cast<char>(c);
+        QJsonObject qt{
+            {"n", qtNumbers},
+            {"s", QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()))},
+            {"e", QJsonArray()},
+            {"o", QJsonObject{{"b", true}, {"a", qint64(-9007199254740993LL)}}}};
+        Json ours = Json::Object();
+        ours["n"] = numbers;
+        ours["s"] = Latin1ToUtf8(bytes);
+        ours["e"] = Json::Array();
+        Json inner = Json::Object();
+        inner["b"] = true;
+        inner["a"] = int64_t{-9007199254740993LL};
+        ours["o"] = inner;
+        QCOMPARE(QByteArray::fromStdString(ours.Indented()), QJsonDocument(qt).toJson());
+        QCOMPARE(QByteArray::fromStdString(ours.Compact()),
+                 QJsonDocument(qt).toJson(QJsonDocument::Compact));
+    }
+
+    void optionsParseAsBefore() {
+        CommandLine parser("list", "");
+        parser.AddOption({"trace", "", "N", "0"});
+        parser.AddOption({"json", "", "", ""});
+        QVERIFY(parser.Parse({"-", "--trace=-1", "--", "--json"}));
+        QCOMPARE(parser.Value("trace"), std::string("-1"));
+        QVERIFY(!parser.IsSet("json"));
+        QCOMPARE(parser.Positionals(), (std::vector<std::string>{"-", "--json"}));
+        CommandLine unknown("list", "");
+        QVERIFY(!unknown.Parse({"-xy", "--nope=1"}));
+        QCOMPARE(unknown.ErrorText(), std::string("Unknown options: x, y, nope."));
+        CommandLine missing("list", "");
+        missing.AddOption({"trace", "", "N", "0"});
+        QVERIFY(!missing.Parse({"f.sgy", "--trace"}));
+        QCOMPARE(missing.ErrorText(), std::string("Missing value after '--trace'."));
     }
 
     void usageErrorsExitWithTwo() {
