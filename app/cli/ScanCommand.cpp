@@ -198,12 +198,15 @@ int RunScan(const Arguments& arguments) {
     const std::string selected = parser.Value("trace");
     const segy::ScanContext context{messages, progress, [&] { return selected; }};
     int64_t headersRead = 0;
+    // Only the JSON reports what the inspection learns; the grid is the
+    // tables alone, which the scan fills without it.
     segy::HeaderInspection inspection;
+    const bool json = parser.IsSet("json");
     if (!segy::ScanTraceHeaders(mode, path, state->ScanLayoutNow(), *state, context, &headersRead,
-                                &inspection))
+                                json ? &inspection : nullptr))
         return kExitFileProblem;
 
-    if (parser.IsSet("json")) {
+    if (json) {
         Json scan = Json::Object();
         scan["HeadersRead"] = static_cast<int64_t>(headersRead);
         scan["Hdr4Min"] = ToJson(state->Hdr4Min, segy::kHeaderWords4);
