@@ -138,42 +138,37 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-bool ParseWholeNumber(const std::string& text, int64_t& value) {
+namespace {
+
+// A number of type T that is all of `text` but the blanks around it and a
+// leading plus sign.
+template <typename T> bool ParseAll(const std::string& text, T& value) {
     std::string digits = Trimmed(text);
     if (!digits.empty() && digits[0] == '+')
         digits.erase(0, 1);
     if (digits.empty() || digits[0] == '+')
         return false;
-    int64_t parsed = 0;
+    T parsed{};
     const char* end = digits.data() + digits.size();
     const auto result = std::from_chars(digits.data(), end, parsed);
     if (result.ec != std::errc() || result.ptr != end)
         return false;
     value = parsed;
     return true;
+}
+
+} // namespace
+
+bool ParseWholeNumber(const std::string& text, int64_t& value) {
+    return ParseAll(text, value);
 }
 
 bool ParseWholeNumber(const std::string& text, int& value) {
-    int64_t wide = 0;
-    if (!ParseWholeNumber(text, wide) || wide < INT32_MIN || wide > INT32_MAX)
-        return false;
-    value = static_cast<int>(wide);
-    return true;
+    return ParseAll(text, value);
 }
 
 bool ParseDecimal(const std::string& text, double& value) {
-    std::string digits = Trimmed(text);
-    if (!digits.empty() && digits[0] == '+')
-        digits.erase(0, 1);
-    if (digits.empty() || digits[0] == '+')
-        return false;
-    double parsed = 0;
-    const char* end = digits.data() + digits.size();
-    const auto result = std::from_chars(digits.data(), end, parsed);
-    if (result.ec != std::errc() || result.ptr != end)
-        return false;
-    value = parsed;
-    return true;
+    return ParseAll(text, value);
 }
 
 void PrintUsage(FILE* out) {
