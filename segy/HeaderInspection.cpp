@@ -245,6 +245,33 @@ struct HeaderInspection::History {
         prev = first = segmentMin = segmentMax = value;
     }
 
+    // The changes of `n` traces in a row from `trace`, each by `step` (not
+    // 0) from the one before: value, value + step, ... As `n` calls of
+    // Change, which the first two are; after them every further change is
+    // one trace after the last and of the same size, so that only counts,
+    // the last value and trace, the extremes and the distinct values move.
+    void ChangeRun(int32_t value, int64_t step, int64_t n, int64_t trace) {
+        Change(value, trace);
+        if (n < 2)
+            return;
+        Change(static_cast<int32_t>(value + step), trace + 1);
+        const int64_t rest = n - 2;
+        if (rest == 0)
+            return;
+        const int64_t lastTrace = trace + n - 1;
+        const auto last = static_cast<int32_t>(value + step * (n - 1));
+        DirectionRun& direction = step > 0 ? up : down;
+        direction.count += rest;
+        direction.lastTrace = lastTrace;
+        runStart = lastTrace;
+        changes += rest;
+        prev = last;
+        segmentMin = std::min(segmentMin, std::min(last, value));
+        segmentMax = std::max(segmentMax, std::max(last, value));
+        for (int64_t k = 2; k < n && !saturated; ++k)
+            Count(static_cast<int32_t>(value + step * k));
+    }
+
     void Change(int32_t value, int64_t trace) {
         const int64_t delta = int64_t{value} - prev;
         if (delta > 0)
@@ -599,16 +626,33 @@ void HeaderInspection::FollowBlock(const unsigned char* first, int64_t from, int
 template <bool kBigEndian, bool kTwoByte>
 void HeaderInspection::FollowColumn(const unsigned char* at, int64_t from, int64_t count,
                                     int64_t stride, int64_t firstTrace, History& history) {
-    int32_t previous = history.prev;
-    for (int64_t h = from; h < count; ++h) {
+    auto valueAt = [&](int64_t h) {
         const unsigned char* p = at + h * stride;
-        const int32_t value =
-            kTwoByte ? static_cast<int16_t>(kBigEndian ? LoadBig16(p) : LoadLittle16(p))
-                     : static_cast<int32_t>(kBigEndian ? LoadBig32(p) : LoadLittle32(p));
-        if (value != previous) {
-            history.Change(value, firstTrace + h);
-            previous = value;
+        return kTwoByte ? static_cast<int16_t>(kBigEndian ? LoadBig16(p) : LoadLittle16(p))
+                        : static_cast<int32_t>(kBigEndian ? LoadBig32(p) : LoadLittle32(p));
+    };
+    int32_t previous = history.prev;
+    for (int64_t h = from; h < count;) {
+        const int32_t value = valueAt(h);
+        if (value == previous) {
+            ++h;
+            continue;
         }
+        // Counters and coordinates change by the same step on trace after
+        // trace: such a run is taken whole.
+        const int64_t step = int64_t{value} - previous;
+        int64_t end = h + 1;
+        int32_t last = value;
+        while (end < count) {
+            const int32_t next = valueAt(end);
+            if (int64_t{next} - last != step)
+                break;
+            last = next;
+            ++end;
+        }
+        history.ChangeRun(value, step, end - h, firstTrace + h);
+        previous = last;
+        h = end;
     }
 }
 
