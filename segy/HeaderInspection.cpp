@@ -4,7 +4,9 @@
 #include "segy/HeaderFold.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -195,16 +197,51 @@ struct HeaderInspection::History {
     bool scaled = false;
     double scaledMin = 0, scaledMax = 0;
 
+    void MakeWindow() {
+        window = std::make_unique<uint64_t[]>(kWindowValues / 64);
+        windowBase = int64_t{first} - kWindowValues / 2;
+        const uint64_t at = static_cast<uint64_t>(first - windowBase);
+        window[at / 64] |= uint64_t{1} << (at % 64);
+    }
+
+    // Counts the values low, low + 1, ... high as Count would one by one: a
+    // run of a counter, bits set a word at a time where the window holds it.
+    void CountRange(int64_t low, int64_t high) {
+        if (saturated)
+            return;
+        if (!window)
+            MakeWindow();
+        if (low - windowBase < 0 || high - windowBase >= kWindowValues) {
+            for (int64_t v = low; v <= high && !saturated; ++v)
+                Count(static_cast<int32_t>(v));
+            return;
+        }
+        const auto from = static_cast<uint64_t>(low - windowBase);
+        const auto to = static_cast<uint64_t>(high - windowBase);
+        int64_t fresh = 0;
+        for (uint64_t w = from / 64; w <= to / 64; ++w) {
+            const uint64_t lowBits = w == from / 64 ? ~uint64_t{0} << (from % 64) : ~uint64_t{0};
+            const uint64_t highBits = w == to / 64 ? ~uint64_t{0} >> (63 - to % 64) : ~uint64_t{0};
+            fresh += std::popcount(~window[w] & lowBits & highBits);
+        }
+        // Counted one by one, the value that finds the bound reached ends
+        // the counting.
+        if (distinct + fresh > kDistinctValueBound)
+            return Saturate();
+        for (uint64_t w = from / 64; w <= to / 64; ++w) {
+            const uint64_t lowBits = w == from / 64 ? ~uint64_t{0} << (from % 64) : ~uint64_t{0};
+            const uint64_t highBits = w == to / 64 ? ~uint64_t{0} >> (63 - to % 64) : ~uint64_t{0};
+            window[w] |= lowBits & highBits;
+        }
+        distinct += static_cast<int>(fresh);
+    }
+
     // Counts a value, unless it was counted before.
     void Count(int32_t value) {
         if (saturated)
             return;
-        if (!window) {
-            window = std::make_unique<uint64_t[]>(kWindowValues / 64);
-            windowBase = int64_t{first} - kWindowValues / 2;
-            const uint64_t at = static_cast<uint64_t>(first - windowBase);
-            window[at / 64] |= uint64_t{1} << (at % 64);
-        }
+        if (!window)
+            MakeWindow();
         const uint64_t at = static_cast<uint64_t>(int64_t{value} - windowBase);
         if (at < kWindowValues) {
             uint64_t& bits = window[at / 64];
@@ -268,8 +305,12 @@ struct HeaderInspection::History {
         prev = last;
         segmentMin = std::min(segmentMin, std::min(last, value));
         segmentMax = std::max(segmentMax, std::max(last, value));
-        for (int64_t k = 2; k < n && !saturated; ++k)
-            Count(static_cast<int32_t>(value + step * k));
+        if (step == 1 || step == -1)
+            CountRange(std::min<int64_t>(value + 2 * step, last),
+                       std::max<int64_t>(value + 2 * step, last));
+        else
+            for (int64_t k = 2; k < n && !saturated; ++k)
+                Count(static_cast<int32_t>(value + step * k));
     }
 
     void Change(int32_t value, int64_t trace) {
@@ -346,10 +387,11 @@ std::string DescribeCharacter(const WordCharacter& c, int32_t min, int32_t max) 
     case CharacterKind::Increasing:
     case CharacterKind::Decreasing:
         if (c.strict && c.step)
-            return verb + " by " + std::to_string(c.step) + " each trace, " + values;
+            return verb + " by " + std::to_string(std::abs(c.step)) + " each trace, " + values;
         return verb + (c.strict ? " on every trace, " : ", not on every trace, ") + values;
     case CharacterKind::Stepped:
-        return verb + (c.step ? " by " + std::to_string(c.step) : std::string()) + " " +
+        // The verb gives the direction; the step is its size.
+        return verb + (c.step ? " by " + std::to_string(std::abs(c.step)) : std::string()) + " " +
                TraceCount(c.every) + ", " + values;
     case CharacterKind::Cycle: {
         std::string text = "cycles from " + std::to_string(c.restartValue) + " to " +

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -59,7 +60,7 @@ void NoteExtremes(const ExtremeTable& table, const int32_t* before, const unsign
 // reader waits only when every block is still in use. Where the machine has
 // a single processor, or no thread can be started, the inspection follows
 // the headers in place.
-class InspectionPipe {
+class InspectionPipe final : public HeaderRunBuffers {
 public:
     explicit InspectionPipe(HeaderInspection* inspection) : inspection_(inspection) {
         if (!inspection_ || std::thread::hardware_concurrency() < 2)
@@ -87,14 +88,8 @@ public:
             return;
         }
         for (int64_t h = 0; h < count; ++h) {
-            if (filling_ < 0) {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return !free_.empty(); });
-                filling_ = free_.front();
-                free_.pop_front();
-                blocks_[filling_].firstTrace = firstTrace + h;
-                blocks_[filling_].count = 0;
-            }
+            if (filling_ < 0)
+                StartBlock(firstTrace + h);
             Block& block = blocks_[filling_];
             std::memcpy(block.bytes.data() + block.count * kTraceHeaderSize, first + h * stride,
                         kTraceHeaderSize);
@@ -103,12 +98,37 @@ public:
         }
     }
 
-    // Hands over what is left and waits until the inspection has taken it.
-    void Close() {
+    // Whether the headers go to a thread of their own; only then can the
+    // reader copy its runs straight into the pipe's blocks.
+    bool Threaded() const { return thread_.joinable(); }
+
+    // The reader's runs land in the blocks. The reader asks for room for
+    // a run only once the scan has folded the run before, so a block that
+    // cannot take another run is complete and is handed over then; the
+    // scan and the inspection then both only read it.
+    unsigned char* RunBuffer() override {
+        if (filling_ >= 0 && blocks_[filling_].count + kMappedRunHeaders > kBlockHeaders)
+            Submit();
+        if (filling_ < 0)
+            StartBlock(runTrace_);
+        return blocks_[filling_].bytes.data() + blocks_[filling_].count * kTraceHeaderSize;
+    }
+    void RunFilled(int64_t count) override {
+        blocks_[filling_].count += count;
+        runTrace_ += count;
+    }
+
+    // Hands over what is left of the first `folded` traces, the ones the
+    // scan folded (a stopped scan may leave part of a run unfolded), and
+    // waits until the inspection has taken it.
+    void Close(int64_t folded = std::numeric_limits<int64_t>::max()) {
         if (!thread_.joinable())
             return;
-        if (filling_ >= 0)
+        if (filling_ >= 0) {
+            Block& block = blocks_[filling_];
+            block.count = std::clamp<int64_t>(folded - block.firstTrace, 0, block.count);
             Submit();
+        }
         {
             std::lock_guard lock(mutex_);
             closed_ = true;
@@ -120,11 +140,22 @@ public:
 private:
     static constexpr int kBlocks = 4;
     static constexpr int64_t kBlockHeaders = 2048;
+    static_assert(kBlockHeaders >= kMappedRunHeaders, "a block holds at least one run");
     struct Block {
         std::vector<unsigned char> bytes;
         int64_t firstTrace = 0;
         int64_t count = 0;
     };
+
+    // Takes a free block to fill, waiting for the inspection to free one.
+    void StartBlock(int64_t firstTrace) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !free_.empty(); });
+        filling_ = free_.front();
+        free_.pop_front();
+        blocks_[filling_].firstTrace = firstTrace;
+        blocks_[filling_].count = 0;
+    }
 
     void Submit() {
         {
@@ -160,6 +191,7 @@ private:
     std::vector<Block> blocks_;
     std::deque<int> free_, full_;
     int filling_ = -1;
+    int64_t runTrace_ = 0; // the first trace of the next run from the reader
     bool closed_ = false;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -254,6 +286,12 @@ private:
 // every progress step and wherever the reader's runs end.
 int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTables& tables,
                 FullScanPacer& pacer, InspectionPipe& pipe) {
+    // Runs copied out of a map go to the inspection's blocks directly.
+    InspectionPipe* copying = &pipe;
+    if (pipe.Threaded() && reader.CopiesRuns()) {
+        reader.CopyRunsTo(&pipe);
+        copying = nullptr;
+    }
     int64_t k = 0;
     for (;;) {
         if (!pacer.BeforeBatch())
@@ -261,7 +299,7 @@ int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTable
         const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
         if (run.count == 0)
             return k;
-        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables, &pipe);
+        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables, copying);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -322,6 +360,8 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         {
             InspectionPipe pipe(inspection);
             k = ScanAll(reader, layout.LittleEndian, tables, pacer, pipe);
+            reader.CopyRunsTo(nullptr);
+            pipe.Close(k);
         }
         if (inspection) {
             inspection->TakeExtremes(tables);

@@ -9,10 +9,6 @@ namespace {
 // Small enough that a block stays in the processor's cache between the
 // kernel's copy and the header decoding, large enough that reads are few.
 constexpr int64_t kStreamBlockBytes = 1024 * 1024;
-// The headers one mapped read copies out at once; later calls are served
-// from the copy. The file's size is checked once per copy, so this also
-// sets how often that check runs.
-constexpr int64_t kMappedRunHeaders = 256;
 // The storage is asked for the file this far ahead of the header in use, a
 // step at a time: enough requests in flight to keep it busy while the
 // headers before them are decoded, few enough calls that a file already in
@@ -20,12 +16,13 @@ constexpr int64_t kMappedRunHeaders = 256;
 constexpr int64_t kPrefetchAheadBytes = 32 * 1024 * 1024;
 constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
 // Mapped pages behind the scan are released this much at a time: each
-// release costs a call and a flush of the address translations, on every
-// processor that runs a thread of the viewer (the inspection's thread
-// makes that two). Dense reading maps every page it passes; sparse reading
-// only header pages, at most one page in four for traces of 16 KiB and
-// more, so it holds at most 32 MiB with its larger step.
-constexpr int64_t kDenseReleaseStepBytes = 16 * 1024 * 1024;
+// release costs a call and a flush of the address translations on every
+// processor that runs a thread of the viewer (the inspection's thread makes
+// that two), which on a virtual machine costs more than the release itself.
+// Dense reading maps every page it passes, so it holds up to 32 MiB of the
+// file; sparse reading maps only header pages, at most one page in four for
+// traces of 16 KiB and more, so it holds at most 32 MiB with its step.
+constexpr int64_t kDenseReleaseStepBytes = 32 * 1024 * 1024;
 constexpr int64_t kSparseReleaseStepBytes = 128 * 1024 * 1024;
 
 } // namespace
@@ -92,20 +89,23 @@ HeaderRun TraceHeaderReader::NextStreamed(int64_t most) {
 HeaderRun TraceHeaderReader::NextMapped(int64_t most) {
     if (next_ >= blockEnd_) {
         blockFirst_ = next_;
-        blockEnd_ = next_ + CopyMappedRun();
+        run_ = runBuffers_ ? runBuffers_->RunBuffer() : buffer_.data();
+        const int64_t copied = CopyMappedRun(run_);
+        if (runBuffers_)
+            runBuffers_->RunFilled(copied);
+        blockEnd_ = next_ + copied;
         if (blockEnd_ == next_)
             return {};
     }
     const int64_t count = std::min(most, blockEnd_ - next_);
-    return {buffer_.data() + (next_ - blockFirst_) * kTraceHeaderSize, count, kTraceHeaderSize};
+    return {run_ + (next_ - blockFirst_) * kTraceHeaderSize, count, kTraceHeaderSize};
 }
 
-int64_t TraceHeaderReader::CopyMappedRun() {
+int64_t TraceHeaderReader::CopyMappedRun(unsigned char* to) {
     const int64_t wanted = kMappedRunHeaders;
     int64_t count = 0;
     if (mapped_) {
-        count = map_.CopyPieces(buffer_.data(), HeaderOffset(next_), traceLength_, kTraceHeaderSize,
-                                wanted);
+        count = map_.CopyPieces(to, HeaderOffset(next_), traceLength_, kTraceHeaderSize, wanted);
         // A file cut short under the map reads as zeros up to the end of its
         // last page instead of faulting, so the size after the copy decides
         // which of the headers were there when they were read.
@@ -117,9 +117,8 @@ int64_t TraceHeaderReader::CopyMappedRun() {
         if (count < wanted)
             mapped_ = false;
     }
-    while (count < wanted &&
-           file_.ReadAt(buffer_.data() + count * kTraceHeaderSize, kTraceHeaderSize,
-                        HeaderOffset(next_ + count)) == kTraceHeaderSize)
+    while (count < wanted && file_.ReadAt(to + count * kTraceHeaderSize, kTraceHeaderSize,
+                                          HeaderOffset(next_ + count)) == kTraceHeaderSize)
         ++count;
     return count;
 }

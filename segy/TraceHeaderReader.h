@@ -46,6 +46,25 @@ struct HeaderRun {
     int64_t stride = 0;
 };
 
+// Where mapped reading copies its runs of headers, in place of a buffer of
+// its own: the full scan hands the headers to its inspection this way
+// without copying them a second time. A run of up to kMappedRunHeaders
+// headers goes to RunBuffer(), which stays unchanged until the run is
+// consumed; RunFilled says how many arrived.
+class HeaderRunBuffers {
+public:
+    virtual unsigned char* RunBuffer() = 0;
+    virtual void RunFilled(int64_t count) = 0;
+
+protected:
+    ~HeaderRunBuffers() = default;
+};
+
+// The headers one mapped read copies out at once; later calls are served
+// from the copy. The file's size is checked once per copy, so this also
+// sets how often that check runs.
+constexpr int64_t kMappedRunHeaders = 256;
+
 class TraceHeaderReader {
 public:
     // Reads the headers of `file` (open for the reader's life) at
@@ -62,12 +81,17 @@ public:
     // none from then on.
     HeaderRun Next(int64_t most);
 
+    // Whether the headers are copied in runs (mapped reading), and where to:
+    // `buffers` for the reader's life, or its own buffer for none.
+    bool CopiesRuns() const { return !streamed_; }
+    void CopyRunsTo(HeaderRunBuffers* buffers) { runBuffers_ = buffers; }
+
 private:
     int64_t HeaderOffset(int64_t k) const;
     HeaderRun NextStreamed(int64_t most);
     HeaderRun NextMapped(int64_t most);
-    // Copies the next run of mapped headers into `buffer_`; their count.
-    int64_t CopyMappedRun();
+    // Copies the next run of mapped headers into `to`; their count.
+    int64_t CopyMappedRun(unsigned char* to);
     // Requests the header pages up to a window ahead of the next header and
     // releases the mapped pages behind it.
     void PrefetchAhead();
@@ -84,7 +108,10 @@ private:
     int64_t prefetchedTo_ = 0; // file offset up to which pages were requested
     int64_t releasedTo_ = 0;   // file offset up to which mapped pages were released
     std::vector<unsigned char> buffer_;
-    // The block or run in `buffer_` holds headers [blockFirst_, blockEnd_).
+    HeaderRunBuffers* runBuffers_ = nullptr;
+    // The block or run at `run_` (in `buffer_` or given by `runBuffers_`)
+    // holds headers [blockFirst_, blockEnd_).
+    unsigned char* run_ = nullptr;
     int64_t blockFirst_ = 0;
     int64_t blockEnd_ = 0;
     bool lastBlock_ = false;

@@ -249,6 +249,30 @@ TEST(HeaderInspection, ACutScanSaysHowMuchItSawAndTheEnvelopeIsBounded) {
 }
 
 #ifdef VANTREL_CORPUS_DIR
+TEST(HeaderInspection, RunsOfCountersCountTheirValuesOneByOne) {
+    // Counters that run trace after trace are taken a run at a time; what
+    // they count must be what counting each value gives: up to the bound
+    // of distinct values and past it, values met again, and runs that
+    // leave the window of values around the first.
+    const segytest::ScratchDir dir;
+    const auto scanned = WriteAndScan(dir, 9000, [](int t) {
+        TraceSpec trace;
+        trace.words4 = {{1, t < 4096 ? t : 4095}, // 4096 values, then constant
+                        {5, t < 4097 ? t : 4096}, // 4097 values: past the bound
+                        {9, t % 3000 < 1500 ? t % 1500 : 1499 - t % 1500}, // up and down again
+                        {13, 100000 - 25 * t},                             // down by 25 each trace
+                        {17, t < 4000 ? 20000 + t : 60000 + t}};           // a second run far away
+        return trace;
+    });
+    EXPECT_EQ(scanned->Of(1).distinct, 4096);
+    EXPECT_EQ(scanned->Of(5).distinct, -1);
+    EXPECT_EQ(scanned->Text(5), "increases, not on every trace, more than 4096 values");
+    EXPECT_EQ(scanned->Of(9).distinct, 1500);
+    EXPECT_EQ(scanned->Text(13), "decreases by 25 each trace, more than 4096 values");
+    EXPECT_EQ(scanned->Of(17).distinct, -1);
+    EXPECT_EQ(scanned->Of(17).changes, 8999);
+}
+
 TEST(HeaderInspection, CorpusCubes) {
     const std::filesystem::path corpus = VANTREL_CORPUS_DIR;
     struct Cube {
