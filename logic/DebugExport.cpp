@@ -71,8 +71,8 @@ bool IsSameFile(int sourceFd, const std::string& destinationPath) {
     return source.st_dev == destination.st_dev && source.st_ino == destination.st_ino;
 }
 
-// Reads exactly `length` bytes from `offset`; false on a failed or short
-// read, with the reason.
+// Reads exactly `length` bytes from `offset` of a local file; false on a
+// failed or short read, with the reason.
 bool ReadBlock(int fd, const DebugBlock& block, char* buffer, std::string& reason) {
     int64_t done = 0;
     while (done < block.length) {
@@ -177,8 +177,41 @@ DebugExportPlan PlanDebugExport(int64_t sourceSize) {
     return plan;
 }
 
+namespace {
+
+// The export of a location (an http(s):// or s3:// address) to a local file.
+ExportResult ExportLocation(const std::string& location, const std::string& destinationPath,
+                            std::vector<char>& buffer) {
+    segy::ClearLocationReadFailure();
+    segy::ReadOnlyFile source;
+    if (!source.Open(location))
+        return {false, segy::LastLocationError()};
+    TemporaryBeside destination(destinationPath);
+    if (destination.Fd() < 0)
+        return Failure("create", destinationPath, SystemReason(errno));
+    const DebugExportPlan plan = PlanDebugExport(source.Size());
+    for (const DebugBlock& block : {plan.first, plan.middle}) {
+        if (source.ReadAt(buffer.data(), block.length, block.offset) != block.length) {
+            const std::string& failure = segy::LocationReadFailure();
+            return {false, failure.empty()
+                               ? "Cannot read \"" + location + "\". " + kSourceEndedEarly
+                               : failure};
+        }
+        std::string reason;
+        if (!WriteBlock(destination.Fd(), buffer.data(), block.length, reason))
+            return Failure("write", destinationPath, reason);
+    }
+    if (!destination.Commit(destinationPath))
+        return Failure("write", destinationPath, SystemReason(errno));
+    return {true, std::string()};
+}
+
+} // namespace
+
 ExportResult ExportDebugFile(const std::string& sourcePath, const std::string& destinationPath) {
     std::vector<char> buffer(static_cast<size_t>(kDebugBlockSize));
+    if (segy::IsLocation(sourcePath))
+        return ExportLocation(sourcePath, destinationPath, buffer);
 
     Descriptor source(segy::OpenRegularFile(sourcePath));
     if (source.Get() < 0)

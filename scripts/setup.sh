@@ -6,8 +6,11 @@ set -euo pipefail
 # the welcome screen ask for (same metrics); without a font no label draws.
 # desktop-file-utils, appstream, shared-mime-info: the validators and the
 # MIME database tools the check of the installed tree runs.
+# libcurl4-openssl-dev: libcurl's headers; the programs load libcurl4 when
+# a file is opened by its http(s):// or s3:// address. python3: the small
+# range server the remote-file tests and benchmark read from.
 packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
-    desktop-file-utils appstream shared-mime-info "$@")
+    desktop-file-utils appstream shared-mime-info libcurl4-openssl-dev python3 "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -56,13 +56,81 @@ ReadOnlyFile::~ReadOnlyFile() {
     Close();
 }
 
+namespace {
+
+LocationOpener& InstalledOpener() {
+    static LocationOpener opener;
+    return opener;
+}
+
+std::string& LocationError() {
+    thread_local std::string error;
+    return error;
+}
+
+} // namespace
+
+void SetLocationOpener(LocationOpener opener) {
+    InstalledOpener() = std::move(opener);
+}
+
+bool IsLocation(const std::string& path) {
+    for (const char* scheme : {"http://", "https://", "s3://"})
+        if (path.rfind(scheme, 0) == 0)
+            return true;
+    return false;
+}
+
+std::string LocationWithoutCredentials(const std::string& location) {
+    const size_t scheme = location.find("://");
+    if (scheme == std::string::npos)
+        return location;
+    const size_t hostStart = scheme + 3;
+    const size_t pathStart = std::min(location.find('/', hostStart), location.size());
+    const size_t at = location.rfind('@', pathStart);
+    if (at == std::string::npos || at < hostStart)
+        return location;
+    return location.substr(0, hostStart) + location.substr(at + 1);
+}
+
+const std::string& LastLocationError() {
+    return LocationError();
+}
+
+namespace {
+std::string& ReadFailure() {
+    thread_local std::string failure;
+    return failure;
+}
+} // namespace
+
+const std::string& LocationReadFailure() {
+    return ReadFailure();
+}
+
+void ClearLocationReadFailure() {
+    ReadFailure().clear();
+}
+
 bool ReadOnlyFile::Open(const std::string& path) {
     Close();
+    if (IsLocation(path)) {
+        std::string& reason = LocationError();
+        reason.clear();
+        if (InstalledOpener())
+            source_ = InstalledOpener()(path, reason);
+        else
+            reason = "This program reads local files only.";
+        if (!source_)
+            errno = ENOENT;
+        return source_ != nullptr;
+    }
     fd_ = OpenRegularFile(path);
     return fd_ >= 0;
 }
 
 void ReadOnlyFile::Close() {
+    source_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -70,6 +138,14 @@ void ReadOnlyFile::Close() {
 }
 
 int64_t ReadOnlyFile::ReadAt(void* buffer, int64_t count, int64_t offset) const {
+    if (source_) {
+        if (count <= 0 || offset < 0)
+            return 0;
+        const int64_t got = source_->ReadAt(buffer, count, offset);
+        if (got < count && ReadFailure().empty())
+            ReadFailure() = source_->Failure();
+        return got;
+    }
     if (fd_ < 0 || count <= 0 || offset < 0)
         return 0;
     auto* out = static_cast<char*>(buffer);
@@ -90,6 +166,8 @@ int64_t ReadOnlyFile::ReadAt(void* buffer, int64_t count, int64_t offset) const 
 }
 
 int64_t ReadOnlyFile::Size() const {
+    if (source_)
+        return source_->Size();
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return -1;
@@ -102,6 +180,8 @@ void ReadOnlyFile::AdviseSequential() const {
 }
 
 void ReadOnlyFile::AdviseWillNeed(int64_t offset, int64_t count) const {
+    if (source_ && offset >= 0 && count > 0)
+        source_->AdviseWillNeed(offset, count);
     if (fd_ >= 0 && offset >= 0 && count > 0)
         ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(count),
                         POSIX_FADV_WILLNEED);
@@ -139,6 +219,9 @@ MappedFile::~MappedFile() {
 
 bool MappedFile::Map(const ReadOnlyFile& file) {
     Unmap();
+    // Only a local file can be mapped; a location is read piece by piece.
+    if (file.fd_ < 0)
+        return false;
     const int64_t length = file.Size();
     if (length <= 0)
         return false;

@@ -3,6 +3,8 @@
 // object, so no file handle outlives one user action.
 #pragma once
 
+#include "segy/ByteSource.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,9 +32,10 @@ public:
 
     // Opens an existing regular file for reading; false at once for
     // anything that is not one (missing, a folder, a pipe or device, no
-    // permission).
+    // permission). A location (see IsLocation) is opened through the
+    // installed opener; LastLocationError() says why one could not be.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0 || source_ != nullptr; }
     void Close();
 
     // Reads up to `count` bytes from `offset`, retrying partial reads, and
@@ -54,6 +57,7 @@ public:
 private:
     friend class MappedFile;
     int fd_ = -1;
+    std::shared_ptr<ByteSource> source_;
 };
 
 struct BusErrorHandler;

@@ -1,5 +1,6 @@
 #include "app/cli/CliSupport.h"
 
+#include "segy/PosixFile.h"
 #include "segy/SegyFormat.h"
 
 #include <algorithm>
@@ -64,6 +65,16 @@ bool ParseCommand(CommandLine& parser, const Arguments& arguments, const std::st
 
 bool OpenLikeWindow(ViewerState& state, const std::string& path, OpenResult& result,
                     segy::UserMessages& messages) {
+    // A location that cannot be read says why, in place of the messages
+    // of a file that cannot be opened.
+    if (segy::IsLocation(path)) {
+        segy::ReadOnlyFile probe;
+        if (!probe.Open(path)) {
+            messages.ShowMessage(segy::LastLocationError());
+            result = OpenResult();
+            return false;
+        }
+    }
     result = ReadHeaderIntoState(state, path, messages);
     if (!result.recognized) {
         messages.ShowMessage(result.labelMessage);
@@ -169,6 +180,14 @@ bool ParseWholeNumber(const std::string& text, int& value) {
 
 bool ParseDecimal(const std::string& text, double& value) {
     return ParseAll(text, value);
+}
+
+int WithLocationFailures(int exitCode) {
+    const std::string& failure = segy::LocationReadFailure();
+    if (failure.empty())
+        return exitCode;
+    std::fprintf(stderr, "vantrel-cli: %s\n", failure.c_str());
+    return exitCode == kExitOk ? kExitFileProblem : exitCode;
 }
 
 void PrintUsage(FILE* out) {

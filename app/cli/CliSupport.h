@@ -83,5 +83,9 @@ bool ParseDecimal(const std::string& text, double& value);
 // `text` without the blanks around it.
 std::string Trimmed(const std::string& text);
 
+// A command's exit code, after a read of a location that failed part way
+// (which the core took for the file's end) is reported: then 1.
+int WithLocationFailures(int exitCode);
+
 // The tool's version and usage.
 void PrintUsage(FILE* out);

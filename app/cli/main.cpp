@@ -3,12 +3,15 @@
 // drawing program beside it (see RenderLauncher).
 #include "app/cli/CliSupport.h"
 #include "app/cli/RenderLauncher.h"
+#include "remote/RemoteFile.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
+    // FILE may also be an http(s):// or s3:// location.
+    remote::EnableLocations();
     if (argc < 2) {
         PrintUsage(stderr);
         return kExitUsage;
@@ -24,13 +27,13 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (command == "info")
-        return RunInfo(arguments);
+        return WithLocationFailures(RunInfo(arguments));
     if (command == "list")
-        return RunList(arguments);
+        return WithLocationFailures(RunList(arguments));
     if (command == "scan")
-        return RunScan(arguments);
+        return WithLocationFailures(RunScan(arguments));
     if (command == "headers")
-        return RunHeaders(arguments);
+        return WithLocationFailures(RunHeaders(arguments));
     if (command == "export")
         return RunExport(arguments);
     if (command == "render")

@@ -2,6 +2,7 @@
 // command's own arguments. It needs Qt's image and painter, never a window
 // or a display.
 #include "app/cli/CliSupport.h"
+#include "remote/RemoteFile.h"
 
 #include <QGuiApplication>
 
@@ -15,8 +16,9 @@ int main(int argc, char** argv) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "vantrel-cli render: %s\n", qPrintable(text));
     });
+    remote::EnableLocations();
     const Arguments arguments(argv + 1, argv + argc);
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    return RunRender(arguments);
+    return WithLocationFailures(RunRender(arguments));
 }

@@ -1,0 +1,50 @@
+// SEG-Y files read over HTTP(S) and from S3 object stores without being
+// downloaded: the file core reads them through a ByteSource that fetches
+// byte ranges and keeps the recent ones.
+#pragma once
+
+#include "segy/ByteSource.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace remote {
+
+// Ranges are fetched in whole aligned blocks, and this many of the most
+// recently used blocks are kept: 32 MiB a location, whatever the file's size.
+constexpr int64_t kBlockBytes = 1 << 20;
+constexpr int kCachedBlocks = 32;
+
+// Connect and stall limits: a server that does not answer within the
+// first, or sends nothing for the second, fails the read.
+constexpr long kConnectTimeoutSeconds = 10;
+constexpr long kStallSeconds = 20;
+
+// What a location is fetched from and how the requests are signed.
+struct RemoteTarget {
+    std::string url;   // the http(s) address requested
+    std::string shown; // the location as messages name it, without credentials
+    bool s3 = false;
+    std::string region;
+    std::string keyId, secret, sessionToken; // empty: anonymous requests
+};
+
+// The target of an http://, https:// or s3:// location. S3 takes its region
+// from AWS_REGION or AWS_DEFAULT_REGION (default us-east-1), an S3-compatible
+// store's address from AWS_ENDPOINT_URL (addressed by path), and credentials
+// from AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and AWS_SESSION_TOKEN.
+bool ResolveLocation(const std::string& location, RemoteTarget& target, std::string& reason);
+
+// The location without any user name or password it holds.
+std::string ShownLocation(const std::string& location);
+
+// Opens a location for the file core. A location opened before in this
+// process is the same source, so its connection and blocks are reused by
+// the core's many short opens.
+std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std::string& reason);
+
+// Installs OpenLocation as the file core's opener of locations.
+void EnableLocations();
+
+} // namespace remote

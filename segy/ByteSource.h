@@ -1,0 +1,53 @@
+// Files that are not on a local disk: a location such as an http(s):// or
+// s3:// address is read through a ByteSource that a layer outside the file
+// core provides. The core reads every file through ReadOnlyFile, which
+// hands such locations to it; local paths never reach it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace segy {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // The size in bytes, as it was when the location was opened.
+    virtual int64_t Size() const = 0;
+    // As ReadOnlyFile::ReadAt: up to `count` bytes from `offset`; fewer at
+    // the end, and fewer (with Failure() set) when the source fails.
+    virtual int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const = 0;
+    // A hint that these bytes will be read soon.
+    virtual void AdviseWillNeed(int64_t, int64_t) const {}
+    // Why the last read came up short, if it failed, naming the location;
+    // empty otherwise.
+    virtual std::string Failure() const { return {}; }
+};
+
+// Opens a location; null with `reason` set when it cannot be read.
+using LocationOpener =
+    std::function<std::shared_ptr<ByteSource>(const std::string& location, std::string& reason)>;
+
+// Installs the opener of locations; a program that installs none reads
+// local files only.
+void SetLocationOpener(LocationOpener opener);
+
+// Whether `path` names a location (http://, https:// or s3://) rather than
+// a local file.
+bool IsLocation(const std::string& path);
+
+// The location as messages name it: without a user name or password.
+std::string LocationWithoutCredentials(const std::string& location);
+
+// Why the last open of a location on this thread failed.
+const std::string& LastLocationError();
+
+// The first read of a location on this thread that failed since the last
+// clear: a read that comes up short reads as the end of the file to the
+// core, so a program asks here whether it was one.
+const std::string& LocationReadFailure();
+void ClearLocationReadFailure();
+
+} // namespace segy

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""A small HTTP server for the remote-file tests and benchmark.
+
+Serves the files of FOLDER with single byte ranges ("Range: bytes=A-B"),
+keeps connections open, and can add a fixed delay to every response.
+  /NAME              the file, ranges honoured (206) or the whole file (200)
+  /whole/NAME        the file, ranges ignored (always 200 and the whole file)
+  /growing/NAME      the file with one more byte on every request
+  /auth/NAME         the file, only to requests signed for S3 with the key
+                     id AKIDEXAMPLE (otherwise 403)
+  anything missing   404
+Prints the port it listens on, then serves until killed.
+
+  range_server.py FOLDER [--port N] [--delay-ms MS]
+"""
+import argparse
+import http.server
+import os
+import re
+import socketserver
+import sys
+import time
+import urllib.parse
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("folder")
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--delay-ms", type=float, default=0.0)
+    args = parser.parse_args()
+    folder = os.path.abspath(args.folder)
+    counter = {"growing": 0}
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, *unused):
+            pass
+
+        def send_bytes(self, status, body, headers=()):
+            self.send_response(status)
+            for name, value in headers:
+                self.send_header(name, value)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            if self.command != "HEAD":
+                self.wfile.write(body)
+
+        def do_HEAD(self):
+            self.do_GET()
+
+        def do_GET(self):
+            if args.delay_ms:
+                time.sleep(args.delay_ms / 1000.0)
+            path = urllib.parse.unquote(self.path.split("?")[0])
+            mode = "ranges"
+            if path.startswith("/auth/"):
+                signed = self.headers.get("Authorization", "")
+                if not signed.startswith("AWS4-HMAC-SHA256 Credential=AKIDEXAMPLE/"):
+                    self.send_bytes(403, b"forbidden\n")
+                    return
+                path = path[len("/auth"):]
+            for prefix in ("/whole/", "/growing/"):
+                if path.startswith(prefix):
+                    mode = prefix.strip("/")
+                    path = "/" + path[len(prefix):]
+            name = os.path.normpath(os.path.join(folder, path.lstrip("/")))
+            if not name.startswith(folder + os.sep) or not os.path.isfile(name):
+                self.send_bytes(404, b"not found\n")
+                return
+            with open(name, "rb") as f:
+                data = f.read()
+            if mode == "growing":
+                counter["growing"] += 1
+                data = data + b"\0" * counter["growing"]
+            size = len(data)
+            match = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
+            if mode == "whole" or not match:
+                self.send_bytes(200, data)
+                return
+            first = int(match.group(1))
+            last = int(match.group(2)) if match.group(2) else size - 1
+            if first >= size:
+                self.send_bytes(416, b"", [("Content-Range", "bytes */%d" % size)])
+                return
+            last = min(last, size - 1)
+            self.send_bytes(206, data[first:last + 1],
+                            [("Content-Range", "bytes %d-%d/%d" % (first, last, size))])
+
+    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+        daemon_threads = True
+        allow_reuse_address = True
+
+    server = Server(("127.0.0.1", args.port), Handler)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
