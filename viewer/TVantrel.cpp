@@ -1,10 +1,12 @@
 #include "viewer/TVantrel.h"
+
+#include "segy/ByteSource.h"
 #include "viewer/InspectPage.h"
 
 #include "logic/FolderFiles.h"
-#include "viewer/Fonts.h"
 #include "logic/Links.h"
 #include "logic/OpenFlow.h"
+#include "viewer/Fonts.h"
 #include "viewer/Pictures.h"
 
 #include <QAction>
@@ -77,6 +79,9 @@ QString ResolveStartFile(const QString& argument, const QString& startFolder,
                          const QString& programFolder) {
     if (argument.isEmpty())
         return {};
+    // An http(s):// or s3:// address is opened as it is given.
+    if (segy::IsLocation(argument.toStdString()))
+        return argument;
     QStringList candidates;
     if (QFileInfo(argument).isAbsolute())
         candidates << argument;
@@ -143,10 +148,15 @@ void TVantrel::SelectFileItem(int index) {
 void TVantrel::FillFolderList(const QString& chosenFile) {
     const std::string file = ToPath(chosenFile);
     State.DataFolder = FolderPart(file);
-    SegyPathED->setText(FromPath(State.DataFolder));
+    // An address is shown without the user name and password it may hold.
+    SegyPathED->setText(FromPath(segy::LocationWithoutCredentials(State.DataFolder)));
     State.FolderFiles.clear();
     SegyFileLB->clear();
-    ListFolderFiles(FolderPattern(file), State.FolderFiles);
+    // An address lists the one file it names.
+    if (segy::IsLocation(file))
+        State.FolderFiles.push_back(FileNamePart(file));
+    else
+        ListFolderFiles(FolderPattern(file), State.FolderFiles);
     for (const std::string& entry : State.FolderFiles)
         SegyFileLB->addItem(FromPath(FileNamePart(entry)));
     int chosen = FindExactName(State.FolderFiles, FileNamePart(file));
@@ -170,7 +180,7 @@ std::string TVantrel::SelectedFilePath() const {
     // still open; the path edit shows DataFolder.
     const int row = SegyFileLB->row(item);
     if (row >= 0 && row < static_cast<int>(State.FolderFiles.size()) &&
-        FromPath(State.DataFolder) == SegyPathED->text())
+        FromPath(segy::LocationWithoutCredentials(State.DataFolder)) == SegyPathED->text())
         return State.DataFolder + State.FolderFiles[static_cast<size_t>(row)];
     return ToPath(WithSeparator(SegyPathED->text()) + item->text());
 }

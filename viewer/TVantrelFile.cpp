@@ -1,6 +1,8 @@
 // Choosing and opening a file, the format controls and the Header page.
 #include "viewer/TVantrel.h"
 
+#include "segy/PosixFile.h"
+
 #include "logic/OpenFlow.h"
 #include "segy/DecimalText.h"
 #include "segy/FileHeader.h"
@@ -226,6 +228,16 @@ void TVantrel::SegyFileLBChange() {
     SetFileTabsVisible(true);
     MessageLbl->hide();
 
+    // An address that cannot be read says why, in one message.
+    if (segy::IsLocation(path)) {
+        segy::ReadOnlyFile probe;
+        if (!probe.Open(path)) {
+            ShowMessage(segy::LastLocationError());
+            MessageLbl->setText(QString::fromLatin1(kNotRecognizedMessage));
+            MessageLbl->show();
+            return;
+        }
+    }
     OpenResult result = ReadHeaderSummary(State, path, *this);
     if (!result.recognized) {
         MessageLbl->setText(QString::fromLatin1(kNotRecognizedMessage));

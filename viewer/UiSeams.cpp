@@ -1,10 +1,13 @@
 #include "viewer/UiSeams.h"
 
+#include "segy/ByteSource.h"
+
 #include "viewer/Splash.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeDatabase>
 
@@ -63,6 +66,28 @@ QString RunDialog(QFileDialog& dialog) {
     return dialog.selectedFiles().first();
 }
 
+// The open dialog also takes an http(s):// or s3:// address typed into its
+// file name field, which a dialog of local files would look for on disk.
+class LocationFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    const QString& Location() const { return location_; }
+
+    void accept() override {
+        const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = name ? name->text().trimmed() : QString();
+        if (segy::IsLocation(typed.toStdString())) {
+            location_ = typed;
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString location_;
+};
+
 } // namespace
 
 void QtUserInterface::ShowMessage(const QString& text) {
@@ -74,11 +99,14 @@ void QtUserInterface::Beep() {
 }
 
 QString QtUserInterface::ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) {
-    QFileDialog dialog(parent);
+    LocationFileDialog dialog(parent);
     PrepareFileDialog(dialog, request);
+    // Qt's own dialog, whose file name field takes an address too.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    return RunDialog(dialog);
+    const QString chosen = RunDialog(dialog);
+    return dialog.Location().isEmpty() ? chosen : dialog.Location();
 }
 
 QString QtUserInterface::ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) {

@@ -1,4 +1,5 @@
 // vantrel: the SEG-Y viewer's window.
+#include "remote/RemoteFile.h"
 #include "viewer/Progress.h"
 #include "viewer/TVantrel.h"
 #include "viewer/UiSeams.h"
@@ -77,6 +78,9 @@ int main(int argc, char** argv) {
     VantrelApplication app(argc, argv);
     try {
         ConfigureApplication();
+        // FILE, or a name typed into the Browse dialog, may be an
+        // http(s):// or s3:// address.
+        remote::EnableLocations();
         QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
         app.setProperty(kHelpFileProperty,
                         QApplication::applicationDirPath() + QLatin1String(kHelpFileRelative));
