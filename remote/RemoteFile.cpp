@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <list>
+#include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace remote {
@@ -90,11 +92,78 @@ std::string StatusReason(long status) {
     }
 }
 
+// One transfer: bytes [first, last] of the target on `handle`.
+Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target, int64_t first,
+               int64_t last) {
+    Response r;
+    r.body.reserve(static_cast<size_t>(last - first + 1));
+    curl.easy_reset(handle);
+    const std::string range = std::to_string(first) + "-" + std::to_string(last);
+    curl.easy_setopt(handle, CURLOPT_URL, target.url.c_str());
+    curl.easy_setopt(handle, CURLOPT_RANGE, range.c_str());
+    curl.easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
+    curl.easy_setopt(handle, CURLOPT_WRITEDATA, &r);
+    curl.easy_setopt(handle, CURLOPT_HEADERFUNCTION, NoteHeader);
+    curl.easy_setopt(handle, CURLOPT_HEADERDATA, &r);
+    curl.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, target.s3 ? 0L : 1L);
+    curl.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl.easy_setopt(handle, CURLOPT_USERAGENT, "vantrel");
+    curl_slist* headers = nullptr;
+    std::string credentials;
+    if (target.s3 && !target.keyId.empty()) {
+        // Signature version 4, which libcurl computes for every request;
+        // the credentials go to this store's address and nowhere else.
+        const std::string sigv4 = "aws:amz:" + target.region + ":s3";
+        curl.easy_setopt(handle, CURLOPT_AWS_SIGV4, sigv4.c_str());
+        credentials = target.keyId + ":" + target.secret;
+        curl.easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str());
+        if (!target.sessionToken.empty())
+            headers = curl.slist_append(headers,
+                                        ("x-amz-security-token: " + target.sessionToken).c_str());
+        // The signed payload hash: a GET has no body.
+        headers = curl.slist_append(
+            headers, "x-amz-content-sha256: "
+                     "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+        curl.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    }
+    const CURLcode code = curl.easy_perform(handle);
+    if (code != CURLE_OK)
+        r.error = std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
+    else
+        curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
+    curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    if (headers)
+        curl.slist_free_all(headers);
+    return r;
+}
+
+// Small pieces, for the headers of long traces: a page around each.
+constexpr int64_t kPageBytes = 4096;
+constexpr int kCachedPages = 8192; // 32 MiB
+// Transfers kept in flight at once for what the reader asks for ahead,
+// each of up to this many consecutive blocks: a round trip costs as much
+// as megabytes on a fast link, so few large requests beat many small ones.
+constexpr int kFetchThreads = 8;
+constexpr int64_t kRunBlocks = 16;
+// A reader that asks for a large range ahead is read this much further
+// ahead still, so that enough requests are in flight to hide the round trip.
+constexpr int64_t kExtraAheadBytes = 32 * kBlockBytes;
+
 class RemoteFile final : public segy::ByteSource {
 public:
     RemoteFile(const CurlLibrary& curl, RemoteTarget target)
         : curl_(curl), target_(std::move(target)), handle_(curl_.easy_init()) {}
     ~RemoteFile() override {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wanted_.notify_all();
+        for (std::thread& worker : workers_)
+            worker.join();
         if (handle_)
             curl_.easy_cleanup(handle_);
     }
@@ -105,7 +174,7 @@ public:
             reason = "libcurl could not be started.";
             return false;
         }
-        const Response r = Fetch(0, 0);
+        const Response r = Fetch(curl_, handle_, target_, 0, 0);
         if (!r.error.empty()) {
             reason = r.error;
             return false;
@@ -133,7 +202,7 @@ public:
     int64_t Size() const override { return size_; }
 
     int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const override {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         failure_.clear();
         if (offset >= size_ || count <= 0)
             return 0;
@@ -142,22 +211,68 @@ public:
         int64_t done = 0;
         while (done < count) {
             const int64_t at = offset + done;
-            const int64_t block = at / kBlockBytes;
-            const std::vector<unsigned char>* bytes = Cached(block);
-            if (!bytes && !FetchBlocks(block, (offset + count - 1) / kBlockBytes))
+            // A page asked for ahead, else the block around it.
+            Pieces* pieces = &pages_;
+            int64_t index = at / kPageBytes;
+            if (!pieces->count(index)) {
+                pieces = &blocks_;
+                index = at / kBlockBytes;
+            }
+            if (!pieces->count(index)) {
+                if (!FetchBlocksNow(lock, at / kBlockBytes, (offset + count - 1) / kBlockBytes))
+                    return done;
+                continue;
+            }
+            // The piece is looked up again after the wait: others may have
+            // come and gone meanwhile.
+            arrived_.wait(lock, [pieces, index] {
+                const Piece* p = Find(*pieces, index);
+                return !p || p->state != Piece::kPending;
+            });
+            Piece* piece = Find(*pieces, index);
+            if (!piece)
+                continue;
+            if (piece->state == Piece::kFailed) {
+                failure_ = piece->error;
+                pieces->erase(index);
                 return done;
-            bytes = Cached(block);
-            if (!bytes)
-                return done;
-            const int64_t within = at - block * kBlockBytes;
+            }
+            piece->used = ++tick_;
+            piece->read = true;
+            const int64_t within = at - piece->from;
             const int64_t take =
-                std::min<int64_t>(count - done, static_cast<int64_t>(bytes->size()) - within);
+                std::min<int64_t>(count - done, static_cast<int64_t>(piece->bytes.size()) - within);
             if (take <= 0)
                 return done;
-            std::memcpy(out + done, bytes->data() + within, static_cast<size_t>(take));
+            std::memcpy(out + done, piece->bytes.data() + within, static_cast<size_t>(take));
             done += take;
         }
         return done;
+    }
+
+    // Queues the blocks (for a large range) or the pages (for a small one)
+    // of a range for the fetching threads, up to what the cache holds.
+    void AdviseWillNeed(int64_t offset, int64_t count) const override {
+        std::lock_guard lock(mutex_);
+        if (stopping_ || offset >= size_)
+            return;
+        const bool large = count >= kBlockBytes / 2;
+        const int64_t end = std::min(size_, offset + count + (large ? kExtraAheadBytes : 0));
+        auto& pieces = large ? blocks_ : pages_;
+        const int64_t unit = large ? kBlockBytes : kPageBytes;
+        const size_t limit = large ? kCachedBlocks : kCachedPages;
+        size_t ahead = Ahead(pieces);
+        for (int64_t i = offset / unit; i * unit < end && ahead < limit; ++i) {
+            if (pieces.count(i) || (!large && Find(blocks_, i * unit / kBlockBytes)))
+                continue;
+            ++ahead;
+            Piece& piece = pieces[i];
+            piece.from = i * unit;
+            piece.length = std::min(unit, size_ - piece.from);
+            queue_.emplace_back(large, i);
+        }
+        StartWorkers();
+        wanted_.notify_all();
     }
 
     std::string Failure() const override {
@@ -166,108 +281,181 @@ public:
     }
 
 private:
-    Response Fetch(int64_t first, int64_t last) const {
-        Response r;
-        curl_.easy_reset(handle_);
-        const std::string range = std::to_string(first) + "-" + std::to_string(last);
-        curl_.easy_setopt(handle_, CURLOPT_URL, target_.url.c_str());
-        curl_.easy_setopt(handle_, CURLOPT_RANGE, range.c_str());
-        curl_.easy_setopt(handle_, CURLOPT_WRITEFUNCTION, AppendBody);
-        curl_.easy_setopt(handle_, CURLOPT_WRITEDATA, &r);
-        curl_.easy_setopt(handle_, CURLOPT_HEADERFUNCTION, NoteHeader);
-        curl_.easy_setopt(handle_, CURLOPT_HEADERDATA, &r);
-        curl_.easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
-        curl_.easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, target_.s3 ? 0L : 1L);
-        curl_.easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-        curl_.easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_.easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-        curl_.easy_setopt(handle_, CURLOPT_USERAGENT, "vantrel");
-        curl_slist* headers = nullptr;
-        std::string credentials;
-        if (target_.s3 && !target_.keyId.empty()) {
-            // Signature version 4, which libcurl computes for every request;
-            // the credentials go to this store's address and nowhere else.
-            const std::string sigv4 = "aws:amz:" + target_.region + ":s3";
-            curl_.easy_setopt(handle_, CURLOPT_AWS_SIGV4, sigv4.c_str());
-            credentials = target_.keyId + ":" + target_.secret;
-            curl_.easy_setopt(handle_, CURLOPT_USERPWD, credentials.c_str());
-            if (!target_.sessionToken.empty())
-                headers = curl_.slist_append(
-                    headers, ("x-amz-security-token: " + target_.sessionToken).c_str());
-            // The signed payload hash: a GET has no body.
-            headers = curl_.slist_append(
-                headers, "x-amz-content-sha256: "
-                         "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-            curl_.easy_setopt(handle_, CURLOPT_HTTPHEADER, headers);
-        }
-        const CURLcode code = curl_.easy_perform(handle_);
-        if (code != CURLE_OK)
-            r.error =
-                std::string("The server could not be read: ") + curl_.easy_strerror(code) + ".";
-        else
-            curl_.easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &r.status);
-        curl_.easy_setopt(handle_, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-        if (headers)
-            curl_.slist_free_all(headers);
-        return r;
+    struct Piece {
+        enum State { kPending, kReady, kFailed };
+        int64_t from = 0;
+        int64_t length = 0;
+        State state = kPending;
+        std::vector<unsigned char> bytes;
+        std::string error;
+        uint64_t used = 0;
+        bool read = false; // by ReadAt, not only fetched ahead
+    };
+    using Pieces = std::map<int64_t, Piece>;
+
+    static Piece* Find(Pieces& pieces, int64_t index) {
+        const auto found = pieces.find(index);
+        return found == pieces.end() ? nullptr : &found->second;
     }
 
-    const std::vector<unsigned char>* Cached(int64_t block) const {
-        const auto found = blocks_.find(block);
-        if (found == blocks_.end())
-            return nullptr;
-        recent_.remove(block);
-        recent_.push_front(block);
-        return &found->second;
+    // Checks a transfer's answer for bytes [from, from + length).
+    std::string Check(const Response& r, int64_t length) const {
+        if (!r.error.empty())
+            return r.error;
+        if (r.status != 206)
+            return StatusReason(r.status);
+        if (TotalOf(r.contentRange) != size_)
+            return "The file changed on the server while it was being read.";
+        if (static_cast<int64_t>(r.body.size()) != length)
+            return "The server sent fewer bytes than asked for.";
+        return {};
     }
 
-    // Fetches the blocks from `first` up to `last` that are missing in one
-    // range (stopping at the first cached one, and at the cache's size).
-    bool FetchBlocks(int64_t first, int64_t last) const {
+    // Fetches the missing blocks from `first` to `last` in one range on
+    // this thread (stopping at one already there, and at the cache's size),
+    // with the lock released meanwhile.
+    bool FetchBlocksNow(std::unique_lock<std::mutex>& lock, int64_t first, int64_t last) const {
         int64_t end = first;
         while (end < last && end - first + 1 < kCachedBlocks && !blocks_.count(end + 1))
             ++end;
+        for (int64_t b = first; b <= end; ++b) {
+            Piece& piece = blocks_[b];
+            piece.from = b * kBlockBytes;
+            piece.length = std::min(kBlockBytes, size_ - piece.from);
+        }
         const int64_t from = first * kBlockBytes;
         const int64_t to = std::min(size_, (end + 1) * kBlockBytes) - 1;
-        const Response r = Fetch(from, to);
-        if (!r.error.empty()) {
-            failure_ = r.error;
-            return false;
+        lock.unlock();
+        Response r;
+        {
+            std::lock_guard own(handleMutex_);
+            r = Fetch(curl_, handle_, target_, from, to);
         }
-        if (r.status != 206) {
-            failure_ = StatusReason(r.status);
-            return false;
-        }
-        if (TotalOf(r.contentRange) != size_) {
-            failure_ = "The file changed on the server while it was being read.";
-            return false;
-        }
-        if (static_cast<int64_t>(r.body.size()) != to - from + 1) {
-            failure_ = "The server sent fewer bytes than asked for.";
-            return false;
-        }
+        lock.lock();
+        const std::string error = Check(r, to - from + 1);
         for (int64_t b = first; b <= end; ++b) {
-            const size_t at = static_cast<size_t>((b - first) * kBlockBytes);
-            const size_t length = std::min(static_cast<size_t>(kBlockBytes), r.body.size() - at);
-            blocks_[b].assign(r.body.begin() + static_cast<std::ptrdiff_t>(at),
-                              r.body.begin() + static_cast<std::ptrdiff_t>(at + length));
-            recent_.remove(b);
-            recent_.push_front(b);
+            Piece& piece = blocks_[b];
+            if (error.empty()) {
+                const auto at = static_cast<size_t>(piece.from - from);
+                piece.bytes.assign(r.body.begin() + static_cast<std::ptrdiff_t>(at),
+                                   r.body.begin() + static_cast<std::ptrdiff_t>(at + piece.length));
+                piece.state = Piece::kReady;
+                piece.used = ++tick_;
+            } else {
+                piece.state = Piece::kFailed;
+                piece.error = error;
+            }
         }
-        while (static_cast<int>(recent_.size()) > kCachedBlocks) {
-            blocks_.erase(recent_.back());
-            recent_.pop_back();
+        arrived_.notify_all();
+        Evict();
+        if (!error.empty()) {
+            failure_ = error;
+            for (int64_t b = first; b <= end; ++b)
+                blocks_.erase(b);
+            return false;
         }
         return true;
+    }
+
+    // Pieces fetched ahead and not read yet, or still on their way.
+    static size_t Ahead(const Pieces& pieces) {
+        size_t ahead = 0;
+        for (const auto& entry : pieces)
+            ahead += entry.second.state == Piece::kPending || !entry.second.read;
+        return ahead;
+    }
+
+    // Keeps every piece fetched ahead and not read yet (AdviseWillNeed asks
+    // for no more than the cache holds), and the most recently read of the
+    // others up to the cache's size.
+    void Evict() const {
+        for (auto [pieces, limit] : {std::pair{&blocks_, size_t{kCachedBlocks}},
+                                     std::pair{&pages_, size_t{kCachedPages}}}) {
+            if (pieces->size() <= limit)
+                continue;
+            std::vector<std::pair<uint64_t, int64_t>> read;
+            for (const auto& [index, piece] : *pieces)
+                if (piece.state == Piece::kReady && piece.read)
+                    read.emplace_back(piece.used, index);
+            std::sort(read.begin(), read.end());
+            // A quarter more than needed, so that eviction is not run on
+            // every arrival.
+            size_t excess = pieces->size() - limit + limit / 4;
+            for (size_t k = 0; k < read.size() && excess > 0; ++k, --excess)
+                pieces->erase(read[k].second);
+        }
+    }
+
+    void StartWorkers() const {
+        if (!workers_.empty())
+            return;
+        for (int k = 0; k < kFetchThreads; ++k)
+            workers_.emplace_back([this] { Work(); });
+    }
+
+    // A fetching thread: its own connection, one queued piece at a time.
+    void Work() const {
+        CURL* handle = curl_.easy_init();
+        std::unique_lock lock(mutex_);
+        while (handle) {
+            wanted_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                break;
+            const auto [large, index] = queue_.front();
+            queue_.pop_front();
+            Pieces& pieces = large ? blocks_ : pages_;
+            const Piece* piece = Find(pieces, index);
+            if (!piece || piece->state != Piece::kPending)
+                continue;
+            // Consecutive blocks queued behind this one go in the same range.
+            int64_t last = index;
+            while (large && last - index + 1 < kRunBlocks && !queue_.empty() &&
+                   queue_.front() == std::pair{true, last + 1}) {
+                queue_.pop_front();
+                ++last;
+            }
+            const int64_t from = piece->from;
+            const Piece* lastPiece = Find(pieces, last);
+            const int64_t to = lastPiece->from + lastPiece->length - 1;
+            lock.unlock();
+            const Response r = Fetch(curl_, handle, target_, from, to);
+            lock.lock();
+            const std::string error = Check(r, to - from + 1);
+            for (int64_t i = index; i <= last; ++i) {
+                Piece* arrived = Find(pieces, i);
+                if (!arrived)
+                    continue;
+                if (error.empty()) {
+                    const auto at = static_cast<size_t>(arrived->from - from);
+                    arrived->bytes.assign(r.body.begin() + static_cast<std::ptrdiff_t>(at),
+                                          r.body.begin() +
+                                              static_cast<std::ptrdiff_t>(at + arrived->length));
+                    arrived->state = Piece::kReady;
+                    arrived->used = ++tick_;
+                } else {
+                    arrived->state = Piece::kFailed;
+                    arrived->error = error;
+                }
+            }
+            arrived_.notify_all();
+            Evict();
+        }
+        if (handle)
+            curl_.easy_cleanup(handle);
     }
 
     const CurlLibrary& curl_;
     const RemoteTarget target_;
     CURL* const handle_;
+    mutable std::mutex handleMutex_;
     int64_t size_ = -1;
     mutable std::mutex mutex_;
-    mutable std::map<int64_t, std::vector<unsigned char>> blocks_;
-    mutable std::list<int64_t> recent_;
+    mutable std::condition_variable arrived_, wanted_;
+    mutable Pieces blocks_, pages_;
+    mutable std::deque<std::pair<bool, int64_t>> queue_;
+    mutable std::vector<std::thread> workers_;
+    mutable uint64_t tick_ = 0;
+    mutable bool stopping_ = false;
     mutable std::string failure_;
 };
 

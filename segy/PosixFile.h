@@ -36,6 +36,8 @@ public:
     // installed opener; LastLocationError() says why one could not be.
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0 || source_ != nullptr; }
+    // A file on this machine, rather than a location read over the network.
+    bool IsLocal() const { return fd_ >= 0; }
     void Close();
 
     // Reads up to `count` bytes from `offset`, retrying partial reads, and

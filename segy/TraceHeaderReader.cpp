@@ -22,6 +22,13 @@ constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
 // Dense reading maps every page it passes, so it holds up to 32 MiB of the
 // file; sparse reading maps only header pages, at most one page in four for
 // traces of 16 KiB and more, so it holds at most 32 MiB with its step.
+// Trace lengths (bytes) from which a file read over the network is asked
+// for each header's own range. A request costs a round trip (tens of
+// milliseconds to a store nearby) shared by the requests in flight, while
+// the samples between two headers cost their length over the connection's
+// bandwidth; at a megabyte the header's request wins on any link slower
+// than a local disk.
+constexpr int64_t kRemoteHeaderRangesFrom = 1024 * 1024;
 constexpr int64_t kDenseReleaseStepBytes = 32 * 1024 * 1024;
 constexpr int64_t kSparseReleaseStepBytes = 128 * 1024 * 1024;
 
@@ -132,11 +139,15 @@ void TraceHeaderReader::PrefetchAhead() {
         map_.Release(releasedTo_, at - releasedTo_);
         releasedTo_ = at / page * page;
     }
+    // A file read over the network is asked for the headers' own ranges
+    // only where a trace is so long that a request for each header costs
+    // less than the samples between them; otherwise it is asked for whole.
+    const bool headersOnly = !file_.IsLocal() && traceLength_ >= kRemoteHeaderRangesFrom;
     while (prefetchedTo_ < at + kPrefetchAheadBytes) {
         const int64_t from = std::max(prefetchedTo_, at / page * page);
         const int64_t to = from + kPrefetchStepBytes;
         prefetchedTo_ = to;
-        if (streamed_ || !mapped_ || from >= map_.Length()) {
+        if (!headersOnly && (streamed_ || !mapped_ || from >= map_.Length())) {
             file_.AdviseWillNeed(from, to - from);
             continue;
         }
@@ -145,17 +156,22 @@ void TraceHeaderReader::PrefetchAhead() {
         const int64_t first =
             from <= firstOffset ? 0 : (from - firstOffset + traceLength_ - 1) / traceLength_;
         const int64_t last = to <= firstOffset ? -1 : (to - 1 - firstOffset) / traceLength_;
-        // A step whose last header page is cached was read a moment ago,
-        // with the rest of the step, and is not asked for again: asking page
-        // by page costs a file in the page cache more than the map itself.
-        // A file cached only in part is then asked for a little less.
-        unsigned char resident = 0;
-        if (last < first ||
-            (map_.ResidentPages(HeaderOffset(last) / page * page, 1, &resident) && (resident & 1)))
+        if (last < first)
             continue;
-        if (reading_ != HeaderReading::kMappedSparse) {
-            file_.AdviseWillNeed(from, to - from);
-            continue;
+        if (!headersOnly) {
+            // A step whose last header page is cached was read a moment
+            // ago, with the rest of the step, and is not asked for again:
+            // asking page by page costs a file in the page cache more than
+            // the map itself. A file cached only in part is then asked for
+            // a little less.
+            unsigned char resident = 0;
+            if (map_.ResidentPages(HeaderOffset(last) / page * page, 1, &resident) &&
+                (resident & 1))
+                continue;
+            if (reading_ != HeaderReading::kMappedSparse) {
+                file_.AdviseWillNeed(from, to - from);
+                continue;
+            }
         }
         for (int64_t k = first; k <= last; ++k)
             file_.AdviseWillNeed(HeaderOffset(k), kTraceHeaderSize);

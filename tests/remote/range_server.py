@@ -69,15 +69,31 @@ def main():
             if not name.startswith(folder + os.sep) or not os.path.isfile(name):
                 self.send_bytes(404, b"not found\n")
                 return
-            with open(name, "rb") as f:
-                data = f.read()
+            size = os.path.getsize(name)
+            extra = b""
             if mode == "growing":
                 counter["growing"] += 1
-                data = data + b"\0" * counter["growing"]
-            size = len(data)
+                extra = b"\0" * counter["growing"]
+                size += len(extra)
+
+            def read(first, last):
+                with open(name, "rb") as f:
+                    f.seek(first)
+                    return (f.read(last + 1 - first) + extra)[:last + 1 - first]
+
             match = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
             if mode == "whole" or not match:
-                self.send_bytes(200, data)
+                self.send_response(200)
+                self.send_header("Content-Length", str(size))
+                self.end_headers()
+                if self.command != "HEAD":
+                    with open(name, "rb") as f:
+                        while True:
+                            chunk = f.read(1 << 20)
+                            if not chunk:
+                                break
+                            self.wfile.write(chunk)
+                    self.wfile.write(extra)
                 return
             first = int(match.group(1))
             last = int(match.group(2)) if match.group(2) else size - 1
@@ -85,7 +101,7 @@ def main():
                 self.send_bytes(416, b"", [("Content-Range", "bytes */%d" % size)])
                 return
             last = min(last, size - 1)
-            self.send_bytes(206, data[first:last + 1],
+            self.send_bytes(206, read(first, last),
                             [("Content-Range", "bytes %d-%d/%d" % (first, last, size))])
 
     class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
