@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -39,12 +40,14 @@ std::string EncodePath(const std::string& text) {
     return out;
 }
 
-// One transfer's answer.
+// One transfer's answer, and what its request needs while it runs.
 struct Response {
     long status = 0;
     std::string body;
     std::string contentRange;
     std::string error; // empty unless the transfer itself failed
+    std::string range, sigv4, credentials;
+    curl_slist* headers = nullptr;
 };
 
 size_t AppendBody(char* data, size_t size, size_t count, void* response) {
@@ -92,15 +95,15 @@ std::string StatusReason(long status) {
     }
 }
 
-// One transfer: bytes [first, last] of the target on `handle`.
-Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target, int64_t first,
-               int64_t last) {
-    Response r;
-    r.body.reserve(static_cast<size_t>(last - first + 1));
+// Sets `handle` up for a GET of `range` ("A-B" or "A-") of the target, its
+// headers noted in `r`, with S3's signature where the target has keys.
+// The header list lives in `r` until the transfer ends.
+void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
+             const std::string& range, Response& r) {
     curl.easy_reset(handle);
-    const std::string range = std::to_string(first) + "-" + std::to_string(last);
+    r.range = range;
     curl.easy_setopt(handle, CURLOPT_URL, target.url.c_str());
-    curl.easy_setopt(handle, CURLOPT_RANGE, range.c_str());
+    curl.easy_setopt(handle, CURLOPT_RANGE, r.range.c_str());
     curl.easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
     curl.easy_setopt(handle, CURLOPT_WRITEDATA, &r);
     curl.easy_setopt(handle, CURLOPT_HEADERFUNCTION, NoteHeader);
@@ -111,32 +114,39 @@ Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
     curl.easy_setopt(handle, CURLOPT_USERAGENT, "vantrel");
-    curl_slist* headers = nullptr;
-    std::string credentials;
     if (target.s3 && !target.keyId.empty()) {
         // Signature version 4, which libcurl computes for every request;
         // the credentials go to this store's address and nowhere else.
-        const std::string sigv4 = "aws:amz:" + target.region + ":s3";
-        curl.easy_setopt(handle, CURLOPT_AWS_SIGV4, sigv4.c_str());
-        credentials = target.keyId + ":" + target.secret;
-        curl.easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str());
+        r.sigv4 = "aws:amz:" + target.region + ":s3";
+        curl.easy_setopt(handle, CURLOPT_AWS_SIGV4, r.sigv4.c_str());
+        r.credentials = target.keyId + ":" + target.secret;
+        curl.easy_setopt(handle, CURLOPT_USERPWD, r.credentials.c_str());
         if (!target.sessionToken.empty())
-            headers = curl.slist_append(headers,
-                                        ("x-amz-security-token: " + target.sessionToken).c_str());
+            r.headers = curl.slist_append(r.headers,
+                                          ("x-amz-security-token: " + target.sessionToken).c_str());
         // The signed payload hash: a GET has no body.
-        headers = curl.slist_append(
-            headers, "x-amz-content-sha256: "
-                     "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-        curl.easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+        r.headers = curl.slist_append(
+            r.headers, "x-amz-content-sha256: "
+                       "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+        curl.easy_setopt(handle, CURLOPT_HTTPHEADER, r.headers);
     }
+}
+
+// One transfer: bytes [first, last] of the target on `handle`.
+Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target, int64_t first,
+               int64_t last) {
+    Response r;
+    r.body.reserve(static_cast<size_t>(last - first + 1));
+    Prepare(curl, handle, target, std::to_string(first) + "-" + std::to_string(last), r);
     const CURLcode code = curl.easy_perform(handle);
     if (code != CURLE_OK)
         r.error = std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
     else
         curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
     curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-    if (headers)
-        curl.slist_free_all(headers);
+    if (r.headers)
+        curl.slist_free_all(r.headers);
+    r.headers = nullptr;
     return r;
 }
 
@@ -151,6 +161,11 @@ constexpr int64_t kRunBlocks = 16;
 // A reader that asks for a large range ahead is read this much further
 // ahead still, so that enough requests are in flight to hide the round trip.
 constexpr int64_t kExtraAheadBytes = 32 * kBlockBytes;
+// What a stream takes from the connection at a time.
+constexpr long kStreamBufferBytes = 512 * 1024;
+// How long a read waits for a block the stream is about to deliver before
+// fetching it itself.
+constexpr auto kStreamPatience = std::chrono::seconds(2);
 
 class RemoteFile final : public segy::ByteSource {
 public:
@@ -162,8 +177,11 @@ public:
             stopping_ = true;
         }
         wanted_.notify_all();
+        consumed_.notify_all();
         for (std::thread& worker : workers_)
             worker.join();
+        if (streamer_.joinable())
+            streamer_.join();
         if (handle_)
             curl_.easy_cleanup(handle_);
     }
@@ -219,6 +237,12 @@ public:
                 index = at / kBlockBytes;
             }
             if (!pieces->count(index)) {
+                // The stream is waited for a while; a reader that went its
+                // own way meanwhile fetches the block itself.
+                if (StreamCovers(at) && arrived_.wait_for(lock, kStreamPatience, [this, at] {
+                        return !StreamCovers(at) || blocks_.count(at / kBlockBytes);
+                    }))
+                    continue;
                 if (!FetchBlocksNow(lock, at / kBlockBytes, (offset + count - 1) / kBlockBytes))
                     return done;
                 continue;
@@ -238,7 +262,10 @@ public:
                 return done;
             }
             piece->used = ++tick_;
-            piece->read = true;
+            if (!piece->read) {
+                piece->read = true;
+                consumed_.notify_all();
+            }
             const int64_t within = at - piece->from;
             const int64_t take =
                 std::min<int64_t>(count - done, static_cast<int64_t>(piece->bytes.size()) - within);
@@ -257,6 +284,19 @@ public:
         if (stopping_ || offset >= size_)
             return;
         const bool large = count >= kBlockBytes / 2;
+        // A reader that asks for large ranges one after the other reads the
+        // file front to back: one transfer to its end carries it at the
+        // connection's full speed, with one round trip.
+        if (large && StreamCovers(offset))
+            return;
+        if (large && !streaming_) {
+            for (int64_t b = offset / kBlockBytes;
+                 b * kBlockBytes < std::min(size_, offset + count); ++b)
+                if (!Find(blocks_, b)) {
+                    StartStream(b);
+                    return;
+                }
+        }
         const int64_t end = std::min(size_, offset + count + (large ? kExtraAheadBytes : 0));
         auto& pieces = large ? blocks_ : pages_;
         const int64_t unit = large ? kBlockBytes : kPageBytes;
@@ -386,6 +426,111 @@ private:
         }
     }
 
+    // Whether the running stream will deliver the block of `offset` soon:
+    // it lies from the stream's next block on, within what it may fetch
+    // ahead of the reader.
+    bool StreamCovers(int64_t offset) const {
+        return streaming_ && offset >= streamAt_ / kBlockBytes * kBlockBytes &&
+               offset < streamAt_ + kCachedBlocks * kBlockBytes;
+    }
+
+    void StartStream(int64_t block) const {
+        if (streamer_.joinable())
+            streamer_.join();
+        streaming_ = true;
+        streamAt_ = block * kBlockBytes;
+        streamer_ = std::thread([this] { Stream(); });
+    }
+
+    struct StreamState {
+        const RemoteFile* file;
+        CURL* handle;
+        const Response* response;
+        bool checked = false;
+        std::vector<unsigned char> block;
+    };
+
+    static size_t TakeStreamed(char* data, size_t size, size_t count, void* state) {
+        return static_cast<StreamState*>(state)->file->Streamed(
+            *static_cast<StreamState*>(state), reinterpret_cast<unsigned char*>(data),
+            size * count);
+    }
+
+    // Files the streamed bytes into blocks, waiting while as many blocks
+    // wait to be read as the cache holds; 0 (which ends the transfer) once
+    // the file object stops.
+    size_t Streamed(StreamState& state, const unsigned char* data, size_t size) const {
+        // Only a part of this very file is taken: a server that sends the
+        // whole file, or another size, ends the stream here.
+        if (!state.checked) {
+            long status = 0;
+            curl_.easy_getinfo(state.handle, CURLINFO_RESPONSE_CODE, &status);
+            if (status != 206 || TotalOf(state.response->contentRange) != size_)
+                return 0;
+            state.checked = true;
+        }
+        size_t used = 0;
+        while (used < size) {
+            const size_t room = static_cast<size_t>(kBlockBytes) - state.block.size();
+            const size_t take = std::min(room, size - used);
+            state.block.insert(state.block.end(), data + used, data + used + take);
+            used += take;
+            std::unique_lock lock(mutex_);
+            const bool last = streamAt_ + static_cast<int64_t>(state.block.size()) >= size_;
+            if (state.block.size() < static_cast<size_t>(kBlockBytes) && !last)
+                continue;
+            consumed_.wait(lock,
+                           [this] { return stopping_ || Ahead(blocks_) < size_t{kCachedBlocks}; });
+            if (stopping_)
+                return 0;
+            const int64_t index = streamAt_ / kBlockBytes;
+            Piece& piece = blocks_[index];
+            if (piece.state != Piece::kReady) {
+                piece.from = streamAt_;
+                piece.length = static_cast<int64_t>(state.block.size());
+                piece.bytes.swap(state.block);
+                piece.state = Piece::kReady;
+                piece.used = ++tick_;
+            }
+            state.block.clear();
+            streamAt_ = (index + 1) * kBlockBytes;
+            arrived_.notify_all();
+            Evict();
+        }
+        return size;
+    }
+
+    // One transfer from the stream's block to the end of the file.
+    void Stream() const {
+        CURL* handle = curl_.easy_init();
+        Response r;
+        StreamState state{this, handle, &r, false, {}};
+        state.block.reserve(static_cast<size_t>(kBlockBytes));
+        if (handle) {
+            int64_t from = 0;
+            {
+                std::lock_guard lock(mutex_);
+                from = streamAt_;
+            }
+            Prepare(curl_, handle, target_, std::to_string(from) + "-", r);
+            curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
+            curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
+            // The transfer waits while the reader is behind; a stall is a
+            // server that sends nothing although it may.
+            curl_.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 0L);
+            // Fewer, larger deliveries: the stream carries whole files.
+            curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
+            curl_.easy_perform(handle);
+            curl_.easy_cleanup(handle);
+            if (r.headers)
+                curl_.slist_free_all(r.headers);
+        }
+        std::lock_guard lock(mutex_);
+        // Whatever the stream did not deliver is fetched in ranges.
+        streaming_ = false;
+        arrived_.notify_all();
+    }
+
     void StartWorkers() const {
         if (!workers_.empty())
             return;
@@ -450,7 +595,10 @@ private:
     mutable std::mutex handleMutex_;
     int64_t size_ = -1;
     mutable std::mutex mutex_;
-    mutable std::condition_variable arrived_, wanted_;
+    mutable std::condition_variable arrived_, wanted_, consumed_;
+    mutable std::thread streamer_;
+    mutable bool streaming_ = false;
+    mutable int64_t streamAt_ = 0; // where the stream's next block starts
     mutable Pieces blocks_, pages_;
     mutable std::deque<std::pair<bool, int64_t>> queue_;
     mutable std::vector<std::thread> workers_;

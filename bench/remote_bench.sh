@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Remote files: the three header scan files served by the test range server
+# on 127.0.0.1 with a fixed delay added to every response (20 ms, as a
+# store in a nearby region), against the same operations on the local file
+# and against downloading the whole file from the same server (curl).
+# Operations: the full header scan (`vantrel-cli scan`, the tables), open
+# plus the first paint (`render`), and open plus a paint scrolled to the
+# middle of the file. Medians of ROUNDS runs, in seconds. See bench/README.md.
+#
+#   bench/remote_bench.sh [ROUNDS [DELAY_MS]]      (default 3 and 20)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
+
+rounds=${1:-3}
+delay=${2:-20}
+configure_build
+cmake --build "$build" -j2 --target vantrel-cli vantrel-render make_scan_file >/dev/null
+write_bench_files
+command -v curl >/dev/null || { echo "curl is needed for the download column" >&2; exit 1; }
+
+work=$(mktemp -d)
+python3 tests/remote/range_server.py "$data" --delay-ms "$delay" >"$work/port" &
+server=$!
+trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+url=http://127.0.0.1:$(cat "$work/port")
+
+timed() { # rounds, then the command
+    local n=$1 times="" r
+    shift
+    for ((r = 0; r < n; r++)); do times+=" $(seconds "$@")"; done
+    echo "$times" | median
+}
+
+echo "Machine: $(nproc) cores, load average $(load_average); $delay ms a response;" \
+    "medians of $rounds runs, seconds."
+printf '%-19s %-8s %9s %9s %9s %12s\n' file where scan "open+paint" "scrolled" "scan/download"
+for entry in "${files[@]}"; do
+    read -r name traces _ <<<"$entry"
+    download=$(timed "$rounds" curl -s -o /dev/null "$url/$name")
+    for where in local remote; do
+        source=$data/$name
+        [ "$where" = remote ] && source=$url/$name
+        scan=$(timed "$rounds" "$cli" scan "$source")
+        paint=$(timed "$rounds" "$cli" render "$source" --output "$work/p.png")
+        scrolled=$(timed "$rounds" "$cli" render "$source" --output "$work/p.png" \
+            --first-trace $((traces / 2)))
+        ratio=$(awk -v a="$scan" -v b="$download" 'BEGIN { printf "%.2f", a / b }')
+        printf '%-19s %-8s %9s %9s %9s %12s\n' "$name" "$where" "$scan" "$paint" "$scrolled" \
+            "$ratio"
+    done
+    printf '%-19s %-8s %9s\n' "$name" download "$download"
+done
+echo
+echo "Targets: remote scan within 1.1 times the download on 1240-byte traces and faster than"
+echo "it on 6240- and 24240-byte traces; remote open plus first paint under 0.5 s."
