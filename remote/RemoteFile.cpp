@@ -679,6 +679,116 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
     return file;
 }
 
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The text of every <tag>...</tag> in an S3 answer, entities decoded.
+std::vector<std::string> XmlValues(const std::string& xml, const std::string& tag) {
+    std::vector<std::string> values;
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+    for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at)) {
+        at += open.size();
+        const size_t end = xml.find(close, at);
+        if (end == std::string::npos)
+            break;
+        std::string value = xml.substr(at, end - at);
+        for (const auto& [entity, text] :
+             {std::pair{"&lt;", "<"}, std::pair{"&gt;", ">"}, std::pair{"&quot;", "\""},
+              std::pair{"&apos;", "'"}, std::pair{"&amp;", "&"}})
+            for (size_t e = value.find(entity); e != std::string::npos;
+                 e = value.find(entity, e + 1))
+                value.replace(e, std::strlen(entity), text);
+        values.push_back(value);
+        at = end + close.size();
+    }
+    return values;
+}
+
+// A query parameter's value, every byte but the unreserved ones escaped.
+std::string EncodeQuery(const std::string& text) {
+    std::string out = EncodePath(text);
+    for (size_t at = out.find('/'); at != std::string::npos; at = out.find('/', at))
+        out.replace(at, 1, "%2F");
+    return out;
+}
+
+} // namespace
+
+bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
+                        std::string& reason) {
+    names.clear();
+    const size_t slash = location.rfind('/');
+    const std::string name = slash == std::string::npos ? location : location.substr(slash + 1);
+    if (location.rfind("s3://", 0) != 0) {
+        names.push_back(name);
+        return true;
+    }
+    RemoteTarget target;
+    if (!ResolveLocation(location, target, reason))
+        return false;
+    const CurlLibrary* curl = LoadCurl(reason);
+    if (!curl)
+        return false;
+    const std::string path = location.substr(5);
+    const std::string bucket = path.substr(0, path.find('/'));
+    const std::string key = path.substr(bucket.size() + 1);
+    const std::string prefix = key.substr(0, key.rfind('/') + 1);
+    const size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? "" : Lower(name.substr(dot));
+    // The bucket's address: the object's address without its key.
+    const std::string objectPath = EncodePath(key);
+    const std::string base = target.url.substr(0, target.url.size() - objectPath.size());
+    CURL* handle = curl->easy_init();
+    if (!handle) {
+        reason = "libcurl could not be started.";
+        return false;
+    }
+    std::string token;
+    bool ok = true;
+    do {
+        target.url = base + "?list-type=2&delimiter=%2F&prefix=" + EncodeQuery(prefix) +
+                     (token.empty() ? "" : "&continuation-token=" + EncodeQuery(token));
+        Response r;
+        Prepare(*curl, handle, target, "", r);
+        curl->easy_setopt(handle, CURLOPT_RANGE, static_cast<const char*>(nullptr));
+        const CURLcode code = curl->easy_perform(handle);
+        if (r.headers)
+            curl->slist_free_all(r.headers);
+        if (code != CURLE_OK) {
+            reason = std::string("The store could not be read: ") + curl->easy_strerror(code) + ".";
+            ok = false;
+            break;
+        }
+        curl->easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
+        if (r.status != 200) {
+            reason = StatusReason(r.status);
+            ok = false;
+            break;
+        }
+        for (const std::string& listed : XmlValues(r.body, "Key")) {
+            const std::string entry = listed.substr(std::min(prefix.size(), listed.size()));
+            if (listed.rfind(prefix, 0) == 0 && !entry.empty() &&
+                entry.find('/') == std::string::npos &&
+                (extension.empty() ||
+                 (entry.size() > extension.size() &&
+                  Lower(entry.substr(entry.size() - extension.size())) == extension)))
+                names.push_back(entry);
+        }
+        const std::vector<std::string> truncated = XmlValues(r.body, "IsTruncated");
+        const std::vector<std::string> next = XmlValues(r.body, "NextContinuationToken");
+        token =
+            !truncated.empty() && truncated.front() == "true" && !next.empty() ? next.front() : "";
+    } while (!token.empty());
+    curl->easy_cleanup(handle);
+    std::sort(names.begin(), names.end());
+    return ok;
+}
+
 void EnableLocations() {
     segy::SetLocationOpener(OpenLocation);
 }

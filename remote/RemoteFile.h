@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace remote {
 
@@ -44,6 +45,14 @@ std::string ShownLocation(const std::string& location);
 // process is the same source, so its connection and blocks are reused by
 // the core's many short opens.
 std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std::string& reason);
+
+// The file names to list beside a location, as a folder lists the files
+// with the chosen file's extension: for s3://BUCKET/PREFIX/NAME.EXT the
+// objects directly under PREFIX/ whose names end in .EXT (any letter case),
+// by ListObjectsV2, sorted; for an http(s) address its own name. False
+// with the reason when the store cannot list them.
+bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
+                        std::string& reason);
 
 // Installs OpenLocation as the file core's opener of locations.
 void EnableLocations();

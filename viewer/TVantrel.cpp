@@ -1,5 +1,6 @@
 #include "viewer/TVantrel.h"
 
+#include "remote/RemoteFile.h"
 #include "segy/ByteSource.h"
 #include "viewer/InspectPage.h"
 
@@ -152,10 +153,14 @@ void TVantrel::FillFolderList(const QString& chosenFile) {
     SegyPathED->setText(FromPath(segy::LocationWithoutCredentials(State.DataFolder)));
     State.FolderFiles.clear();
     SegyFileLB->clear();
-    // An address lists the one file it names.
-    if (segy::IsLocation(file))
-        State.FolderFiles.push_back(FileNamePart(file));
-    else
+    // An S3 address lists the objects of its extension beside it; an http
+    // address, or a store that refuses to list, the one file it names.
+    std::string reason;
+    if (segy::IsLocation(file)) {
+        if (!remote::ListBesideLocation(file, State.FolderFiles, reason) ||
+            FindExactName(State.FolderFiles, FileNamePart(file)) < 0)
+            State.FolderFiles = {FileNamePart(file)};
+    } else
         ListFolderFiles(FolderPattern(file), State.FolderFiles);
     for (const std::string& entry : State.FolderFiles)
         SegyFileLB->addItem(FromPath(FileNamePart(entry)));

@@ -3,10 +3,11 @@
 # server on 127.0.0.1: every command prints for the location exactly what
 # it prints for the local file, and each way a server can fail gives one
 # message naming the location (never its credentials) and exit code 1.
-#   check_remote.sh VANTREL_CLI SEGY_FILE
+#   check_remote.sh VANTREL_CLI SEGY_FILE LIST_BESIDE
 set -uo pipefail
 cli=$1
 file=$2
+list_beside=$3
 here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 fail() {
@@ -20,6 +21,10 @@ files=$work/files
 mkdir -p "$files/bucket/a dir"
 cp "$file" "$files/line.sgy"
 cp "$file" "$files/bucket/a dir/line 1.sgy"
+for name in "line 2.SGY" "line 3.sgy" "notes.txt" "sub/line 4.sgy"; do
+    mkdir -p "$(dirname "$files/bucket/a dir/$name")"
+    cp "$file" "$files/bucket/a dir/$name"
+done
 # Three traces of 300,000 IEEE samples: a header scan over the network asks
 # for the headers' own ranges, not the 1.2 MB of samples between them.
 python3 - "$files/long.sgy" <<'PY'
@@ -85,6 +90,14 @@ cmp -s "$work/local" "$work/s3" || fail "an anonymous S3 read differs: $(head -c
 AWS_ENDPOINT_URL=$url AWS_ACCESS_KEY_ID=AKIDEXAMPLE AWS_SECRET_ACCESS_KEY=topsecret \
     "$cli" info "s3://auth/line.sgy" >"$work/s3" 2>&1
 cmp -s "$work/local" "$work/s3" || fail "a signed S3 read differs: $(head -c 300 "$work/s3")"
+
+# The window's file list beside an S3 object: the objects of its extension
+# directly under its prefix, over pages of the listing.
+listed=$(AWS_ENDPOINT_URL=$url "$list_beside" "s3://bucket/a dir/line 1.sgy" 2>&1)
+[ "$listed" = "line 1.sgy
+line 2.SGY
+line 3.sgy" ] || fail "the listing beside an S3 object: $listed"
+[ "$("$list_beside" "$url/line.sgy")" = line.sgy ] || fail "the listing beside an http address"
 
 refused() { # expected words, then the command's arguments
     local words=$1

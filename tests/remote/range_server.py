@@ -8,6 +8,9 @@ keeps connections open, and can add a fixed delay to every response.
   /growing/NAME      the file with one more byte on every request
   /auth/NAME         the file, only to requests signed for S3 with the key
                      id AKIDEXAMPLE (otherwise 403)
+  /BUCKET/?list-type=2&prefix=P&delimiter=/   the objects directly under
+                     P in the folder BUCKET, as S3's ListObjectsV2 lists them,
+                     two a page (continuation-token: where the page starts)
   anything missing   404
 Prints the port it listens on, then serves until killed.
 
@@ -47,6 +50,25 @@ def main():
             if self.command != "HEAD":
                 self.wfile.write(body)
 
+        def list_objects(self, path, query):
+            bucket = os.path.join(folder, path.strip("/"))
+            prefix = query.get("prefix", [""])[0]
+            where = os.path.join(bucket, prefix)
+            if not os.path.isdir(bucket) or not os.path.isdir(where):
+                self.send_bytes(404, b"no such bucket\n")
+                return
+            keys = sorted(prefix + n for n in os.listdir(where)
+                          if os.path.isfile(os.path.join(where, n)))
+            start = int(query.get("continuation-token", ["0"])[0])
+            page = keys[start:start + 2]
+            more = start + 2 < len(keys)
+            xml = "<ListBucketResult><IsTruncated>%s</IsTruncated>" % ("true" if more else "false")
+            xml += "".join("<Contents><Key>%s</Key></Contents>" % k.replace("&", "&amp;")
+                           for k in page)
+            if more:
+                xml += "<NextContinuationToken>%d</NextContinuationToken>" % (start + 2)
+            self.send_bytes(200, (xml + "</ListBucketResult>").encode())
+
         def do_HEAD(self):
             self.do_GET()
 
@@ -54,6 +76,7 @@ def main():
             if args.delay_ms:
                 time.sleep(args.delay_ms / 1000.0)
             path = urllib.parse.unquote(self.path.split("?")[0])
+            query = urllib.parse.parse_qs(self.path.partition("?")[2])
             mode = "ranges"
             if path.startswith("/auth/"):
                 signed = self.headers.get("Authorization", "")
@@ -61,6 +84,9 @@ def main():
                     self.send_bytes(403, b"forbidden\n")
                     return
                 path = path[len("/auth"):]
+            if query.get("list-type") == ["2"]:
+                self.list_objects(path, query)
+                return
             for prefix in ("/whole/", "/growing/"):
                 if path.startswith(prefix):
                     mode = prefix.strip("/")
