@@ -3,6 +3,7 @@
 #include "remote/CurlLibrary.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -48,7 +49,14 @@ struct Response {
     std::string error; // empty unless the transfer itself failed
     std::string range, sigv4, credentials;
     curl_slist* headers = nullptr;
+    const std::atomic<bool>* cancel = nullptr; // set: the transfer ends
 };
+
+// libcurl's progress callback: a transfer ends once its reader gave up.
+int TransferGoesOn(void* response, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const std::atomic<bool>* cancel = static_cast<Response*>(response)->cancel;
+    return cancel && cancel->load() ? 1 : 0;
+}
 
 size_t AppendBody(char* data, size_t size, size_t count, void* response) {
     static_cast<Response*>(response)->body.append(data, size * count);
@@ -114,6 +122,11 @@ void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
     curl.easy_setopt(handle, CURLOPT_USERAGENT, "vantrel");
+    if (r.cancel) {
+        curl.easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl.easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, TransferGoesOn);
+        curl.easy_setopt(handle, CURLOPT_XFERINFODATA, &r);
+    }
     if (target.s3 && !target.keyId.empty()) {
         // Signature version 4, which libcurl computes for every request;
         // the credentials go to this store's address and nowhere else.
@@ -134,8 +147,9 @@ void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
 
 // One transfer: bytes [first, last] of the target on `handle`.
 Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target, int64_t first,
-               int64_t last) {
+               int64_t last, const std::atomic<bool>* cancel = nullptr) {
     Response r;
+    r.cancel = cancel;
     r.body.reserve(static_cast<size_t>(last - first + 1));
     Prepare(curl, handle, target, std::to_string(first) + "-" + std::to_string(last), r);
     const CURLcode code = curl.easy_perform(handle);
@@ -163,6 +177,8 @@ constexpr int64_t kRunBlocks = 16;
 constexpr int64_t kExtraAheadBytes = 32 * kBlockBytes;
 // What a stream takes from the connection at a time.
 constexpr long kStreamBufferBytes = 512 * 1024;
+// How often a waiting read tells the wait hook.
+constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // How long a read waits for a block the stream is about to deliver before
 // fetching it itself.
 constexpr auto kStreamPatience = std::chrono::seconds(2);
@@ -192,7 +208,11 @@ public:
             reason = "libcurl could not be started.";
             return false;
         }
-        const Response r = Fetch(curl_, handle_, target_, 0, 0);
+        const Response r = Fetch(curl_, handle_, target_, 0, 0, &cancelled_);
+        if (cancelled_) {
+            reason = "Opening it was cancelled.";
+            return false;
+        }
         if (!r.error.empty()) {
             reason = r.error;
             return false;
@@ -219,13 +239,18 @@ public:
 
     int64_t Size() const override { return size_; }
 
+    // Ends the transfers under way (an open that is given up).
+    void Cancel() const { cancelled_ = true; }
+
     int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const override {
         std::unique_lock lock(mutex_);
         failure_.clear();
+        cancelled_ = false;
         if (offset >= size_ || count <= 0)
             return 0;
         count = std::min(count, size_ - offset);
         auto* out = static_cast<unsigned char*>(buffer);
+        Waiting waiting(*this);
         int64_t done = 0;
         while (done < count) {
             const int64_t at = offset + done;
@@ -238,21 +263,23 @@ public:
             }
             if (!pieces->count(index)) {
                 // The stream is waited for a while; a reader that went its
-                // own way meanwhile fetches the block itself.
-                if (StreamCovers(at) && arrived_.wait_for(lock, kStreamPatience, [this, at] {
+                // own way meanwhile asks for the block itself.
+                if (StreamCovers(at) && waiting.For(lock, kStreamPatience, [this, at] {
                         return !StreamCovers(at) || blocks_.count(at / kBlockBytes);
                     }))
                     continue;
-                if (!FetchBlocksNow(lock, at / kBlockBytes, (offset + count - 1) / kBlockBytes))
+                if (waiting.Cancelled())
                     return done;
+                QueueFirst(at / kBlockBytes, (offset + count - 1) / kBlockBytes);
                 continue;
             }
             // The piece is looked up again after the wait: others may have
             // come and gone meanwhile.
-            arrived_.wait(lock, [pieces, index] {
-                const Piece* p = Find(*pieces, index);
-                return !p || p->state != Piece::kPending;
-            });
+            if (!waiting.For(lock, std::chrono::hours(24), [pieces, index] {
+                    const Piece* p = Find(*pieces, index);
+                    return !p || p->state != Piece::kPending;
+                }))
+                return done;
             Piece* piece = Find(*pieces, index);
             if (!piece)
                 continue;
@@ -351,51 +378,69 @@ private:
         return {};
     }
 
-    // Fetches the missing blocks from `first` to `last` in one range on
-    // this thread (stopping at one already there, and at the cache's size),
-    // with the lock released meanwhile.
-    bool FetchBlocksNow(std::unique_lock<std::mutex>& lock, int64_t first, int64_t last) const {
+    // Queues the missing blocks from `first` to `last` (stopping at one
+    // already there, and at the cache's size) ahead of everything asked
+    // for in advance, as one range.
+    void QueueFirst(int64_t first, int64_t last) const {
         int64_t end = first;
-        while (end < last && end - first + 1 < kCachedBlocks && !blocks_.count(end + 1))
+        while (end < last && end - first + 1 < kRunBlocks && !blocks_.count(end + 1))
             ++end;
-        for (int64_t b = first; b <= end; ++b) {
+        for (int64_t b = end; b >= first; --b) {
             Piece& piece = blocks_[b];
             piece.from = b * kBlockBytes;
             piece.length = std::min(kBlockBytes, size_ - piece.from);
+            queue_.emplace_front(true, b);
         }
-        const int64_t from = first * kBlockBytes;
-        const int64_t to = std::min(size_, (end + 1) * kBlockBytes) - 1;
-        lock.unlock();
-        Response r;
-        {
-            std::lock_guard own(handleMutex_);
-            r = Fetch(curl_, handle_, target_, from, to);
-        }
-        lock.lock();
-        const std::string error = Check(r, to - from + 1);
-        for (int64_t b = first; b <= end; ++b) {
-            Piece& piece = blocks_[b];
-            if (error.empty()) {
-                const auto at = static_cast<size_t>(piece.from - from);
-                piece.bytes.assign(r.body.begin() + static_cast<std::ptrdiff_t>(at),
-                                   r.body.begin() + static_cast<std::ptrdiff_t>(at + piece.length));
-                piece.state = Piece::kReady;
-                piece.used = ++tick_;
-            } else {
-                piece.state = Piece::kFailed;
-                piece.error = error;
-            }
-        }
-        arrived_.notify_all();
-        Evict();
-        if (!error.empty()) {
-            failure_ = error;
-            for (int64_t b = first; b <= end; ++b)
-                blocks_.erase(b);
-            return false;
-        }
-        return true;
+        StartWorkers();
+        wanted_.notify_all();
     }
+
+    // A read's waits on the network: every tenth of a second the wait hook
+    // hears how long, and may give the read up; it hears the end of a
+    // wait it heard of.
+    class Waiting {
+    public:
+        explicit Waiting(const RemoteFile& file) : file_(file) {}
+        ~Waiting() {
+            if (told_)
+                segy::WaitingOnLocation(file_.target_.shown, -1);
+        }
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+
+        bool Cancelled() const { return cancelled_; }
+
+        // Waits up to `limit` for `ready`; false when it did not come (or
+        // the read was given up, with the failure set).
+        template <typename Limit, typename Ready>
+        bool For(std::unique_lock<std::mutex>& lock, Limit limit, Ready ready) {
+            const auto until = std::chrono::steady_clock::now() + limit;
+            while (!ready()) {
+                if (cancelled_ || std::chrono::steady_clock::now() >= until)
+                    return false;
+                if (file_.arrived_.wait_for(lock, kWaitTick, ready))
+                    return true;
+                waited_ += std::chrono::duration<double>(kWaitTick).count();
+                lock.unlock();
+                told_ = true;
+                const bool goOn = segy::WaitingOnLocation(file_.target_.shown, waited_);
+                lock.lock();
+                if (!goOn) {
+                    cancelled_ = true;
+                    file_.cancelled_ = true;
+                    file_.failure_ = "Reading it was cancelled.";
+                    return false;
+                }
+            }
+            return true;
+        }
+
+    private:
+        const RemoteFile& file_;
+        double waited_ = 0;
+        bool told_ = false;
+        bool cancelled_ = false;
+    };
 
     // Pieces fetched ahead and not read yet, or still on their way.
     static size_t Ahead(const Pieces& pieces) {
@@ -563,9 +608,10 @@ private:
             const Piece* lastPiece = Find(pieces, last);
             const int64_t to = lastPiece->from + lastPiece->length - 1;
             lock.unlock();
-            const Response r = Fetch(curl_, handle, target_, from, to);
+            const Response r = Fetch(curl_, handle, target_, from, to, &cancelled_);
             lock.lock();
-            const std::string error = Check(r, to - from + 1);
+            const std::string error =
+                cancelled_ ? std::string("Reading it was cancelled.") : Check(r, to - from + 1);
             for (int64_t i = index; i <= last; ++i) {
                 Piece* arrived = Find(pieces, i);
                 if (!arrived)
@@ -604,6 +650,8 @@ private:
     mutable std::vector<std::thread> workers_;
     mutable uint64_t tick_ = 0;
     mutable bool stopping_ = false;
+    // Set when a reader gives a read up: transfers under way end.
+    mutable std::atomic<bool> cancelled_{false};
     mutable std::string failure_;
 };
 
@@ -658,24 +706,62 @@ bool ResolveLocation(const std::string& location, RemoteTarget& target, std::str
 
 std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std::string& reason) {
     static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<RemoteFile>> opened;
-    std::lock_guard lock(mutex);
-    if (const auto found = opened.find(location); found != opened.end())
-        return found->second;
+    static std::map<std::string, std::shared_ptr<RemoteFile>> kept;
+    {
+        std::lock_guard lock(mutex);
+        if (const auto found = kept.find(location); found != kept.end())
+            return found->second;
+    }
     RemoteTarget target;
     std::string why;
     const CurlLibrary* curl = ResolveLocation(location, target, why) ? LoadCurl(why) : nullptr;
     auto file = curl ? std::make_shared<RemoteFile>(*curl, target) : nullptr;
-    if (!file || !file->Open(why)) {
+    // The first request runs beside the caller, which tells the wait hook
+    // while it waits, so that a window can offer to give it up; nothing is
+    // held meanwhile, as the hook may run the window's events.
+    bool probed = false;
+    if (file) {
+        std::mutex done;
+        std::condition_variable finished;
+        bool over = false;
+        std::thread probe([&] {
+            const bool ok = file->Open(why);
+            std::lock_guard lock(done);
+            probed = ok;
+            over = true;
+            finished.notify_all();
+        });
+        {
+            std::unique_lock lock(done);
+            double waited = 0;
+            bool told = false;
+            while (!finished.wait_for(lock, kWaitTick, [&] { return over; })) {
+                waited += std::chrono::duration<double>(kWaitTick).count();
+                lock.unlock();
+                told = true;
+                if (!segy::WaitingOnLocation(ShownLocation(location), waited))
+                    file->Cancel();
+                lock.lock();
+            }
+            lock.unlock();
+            if (told)
+                segy::WaitingOnLocation(ShownLocation(location), -1);
+        }
+        probe.join();
+    }
+    if (!probed) {
         reason = "Cannot read \"" + ShownLocation(location) + "\". " + why;
         return nullptr;
     }
     // Locations stay open for the program's life; a handful is all a
     // session visits.
     constexpr size_t kKeptLocations = 8;
-    if (opened.size() >= kKeptLocations)
-        opened.erase(opened.begin());
-    opened[location] = file;
+    std::lock_guard lock(mutex);
+    if (const auto found = kept.find(location); found != kept.end())
+        return found->second;
+    if (kept.size() >= kKeptLocations)
+        kept.erase(kept.begin());
+    kept[location] = file;
     return file;
 }
 

@@ -41,6 +41,14 @@ bool IsLocation(const std::string& path);
 // The location as messages name it: without a user name or password.
 std::string LocationWithoutCredentials(const std::string& location);
 
+// Called about ten times a second while a read of a location waits on the
+// network, with the seconds waited so far, and once with -1 when a wait it
+// was called for ends; false gives the read up. A window shows its progress
+// dialog here; without a hook reads wait for the network's own time limits.
+using LocationWaitHook = std::function<bool(const std::string& location, double waited)>;
+void SetLocationWaitHook(LocationWaitHook hook);
+bool WaitingOnLocation(const std::string& location, double waited);
+
 // Why the last open of a location on this thread failed.
 const std::string& LastLocationError();
 

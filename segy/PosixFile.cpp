@@ -70,6 +70,19 @@ std::string& LocationError() {
 
 } // namespace
 
+static LocationWaitHook& InstalledWaitHook() {
+    static LocationWaitHook hook;
+    return hook;
+}
+
+void SetLocationWaitHook(LocationWaitHook hook) {
+    InstalledWaitHook() = std::move(hook);
+}
+
+bool WaitingOnLocation(const std::string& location, double waited) {
+    return !InstalledWaitHook() || InstalledWaitHook()(location, waited);
+}
+
 void SetLocationOpener(LocationOpener opener) {
     InstalledOpener() = std::move(opener);
 }

@@ -3,10 +3,16 @@
 #include "viewer/Fonts.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <algorithm>
 
 TIDD_PROGRESS* IDD_PROGRESS = nullptr;
+
+namespace {
+// A read of an address that waits longer than this shows the dialog.
+constexpr double kSecondsBeforeWaitShows = 1.0;
+} // namespace
 
 namespace {
 
@@ -71,8 +77,39 @@ void TIDD_PROGRESS::ResetParts() {
     repaint();
 }
 
-// A scan cannot be cancelled; the button is there for the look of it.
-void TIDD_PROGRESS::CancelClick() {}
+// A scan cannot be cancelled; the button is there for the look of it. A
+// read of an address waiting on the network can: see WaitOnNetwork.
+void TIDD_PROGRESS::CancelClick() {
+    cancelRequested_ = true;
+}
+
+bool TIDD_PROGRESS::WaitOnNetwork(const std::string& location, double waited) {
+    // Only the window's own thread runs its events.
+    if (QThread::currentThread() != thread())
+        return true;
+    if (waited < 0) {
+        if (showingWait_) {
+            showingWait_ = false;
+            hide();
+            setWindowModality(Qt::NonModal);
+        }
+        return true;
+    }
+    if (waited < kSecondsBeforeWaitShows)
+        return true;
+    if (!showingWait_ && !isVisible()) {
+        showingWait_ = true;
+        cancelRequested_ = false;
+        // Only Cancel takes input while the window waits.
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        SetProgressText("Reading " + location);
+    }
+    QCoreApplication::processEvents();
+    const bool goOn = !cancelRequested_;
+    cancelRequested_ = false;
+    return goOn;
+}
 
 void TIDD_PROGRESS::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

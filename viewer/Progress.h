@@ -25,6 +25,11 @@ public:
     void HideProgress() override { hide(); }
     void ProcessPendingEvents() override;
 
+    // The wait hook for reads of addresses (segy::SetLocationWaitHook): after
+    // a second of waiting the dialog shows which address is being read and
+    // keeps the window's events running; Cancel gives the read up.
+    bool WaitOnNetwork(const std::string& location, double waited);
+
 public slots:
     void FormShow();
     void FormHide();
@@ -40,6 +45,8 @@ private:
     void ResetParts();
 
     QElapsedTimer sinceEvents_;
+    bool cancelRequested_ = false;
+    bool showingWait_ = false;
 };
 
 // The one progress dialog, created by the program's entry after the main

@@ -74,6 +74,7 @@ int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
     const segy::ScanContext context{*this, progress,
                                     [this] { return SelTrcED->text().toStdString(); }};
     ++scansRunning_;
+    segy::ClearLocationReadFailure();
     // A full scan also fills the Inspect page. It learns into an object of
     // its own, which replaces the page's only when the scan ran to its end.
     // Any other scan of another file, or one that could not open it, leaves
@@ -83,6 +84,15 @@ int32_t TVantrel::ScanTraceHeaders(int32_t mode, const std::string& path) {
     auto inspection = full ? std::make_shared<segy::HeaderInspection>() : nullptr;
     const int32_t result = segy::ScanTraceHeaders(mode, path, State.ScanLayoutNow(), State, context,
                                                   nullptr, inspection.get());
+    // A read of an address that failed part way ended the scan as the end
+    // of the file would: the user hears why, and the Inspect page does not
+    // take what the scan saw for the whole file.
+    const std::string failure = segy::LocationReadFailure();
+    segy::ClearLocationReadFailure();
+    if (!failure.empty()) {
+        inspection.reset();
+        QTimer::singleShot(0, this, [this, failure] { ShowMessage(failure); });
+    }
     if (!progress.StopRequested()) {
         if (inspection && result) {
             State.Inspection = std::move(inspection);

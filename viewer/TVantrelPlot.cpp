@@ -1,6 +1,8 @@
 // The Data page: the plot's paint, its scroll bars and the zoom button.
 #include "viewer/TVantrel.h"
 
+#include "segy/ByteSource.h"
+
 #include "logic/OpenFlow.h"
 #include "logic/SectionPainter.h"
 #include "logic/SectionScrolling.h"
@@ -47,8 +49,13 @@ void TVantrel::PB1Paint(QPainter& painter) {
     // While the user reads what an earlier paint said, the paints that its
     // message box lets run say nothing more.
     segy::SilentMessages quiet;
+    segy::ClearLocationReadFailure();
     PaintSection(State, canvas, in,
                  reportingPaint_ ? static_cast<segy::UserMessages&>(quiet) : paintMessages_);
+    // A read of an address that failed drew zeros where its traces are.
+    if (!segy::LocationReadFailure().empty() && !reportingPaint_)
+        paintMessages_.ShowMessage(segy::LocationReadFailure());
+    segy::ClearLocationReadFailure();
     // The messages are shown once the paint event is over and its painter
     // has ended, never inside it.
     if (!paintMessages_.Empty() && !paintReportQueued_) {

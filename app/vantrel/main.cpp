@@ -1,5 +1,6 @@
 // vantrel: the SEG-Y viewer's window.
 #include "remote/RemoteFile.h"
+#include "segy/ByteSource.h"
 #include "viewer/Progress.h"
 #include "viewer/TVantrel.h"
 #include "viewer/UiSeams.h"
@@ -90,7 +91,11 @@ int main(int argc, char** argv) {
         Vantrel.show();
         TIDD_PROGRESS progress(&Vantrel);
         IDD_PROGRESS = &progress;
+        segy::SetLocationWaitHook([&progress](const std::string& location, double waited) {
+            return progress.WaitOnNetwork(location, waited);
+        });
         const int result = app.exec();
+        segy::SetLocationWaitHook(nullptr);
         IDD_PROGRESS = nullptr;
         return result;
     } catch (const std::exception& error) {
