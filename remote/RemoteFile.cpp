@@ -333,9 +333,7 @@ public:
             if (pieces.count(i) || (!large && Find(blocks_, i * unit / kBlockBytes)))
                 continue;
             ++ahead;
-            Piece& piece = pieces[i];
-            piece.from = i * unit;
-            piece.length = std::min(unit, size_ - piece.from);
+            AddPending(pieces, i, unit);
             queue_.emplace_back(large, i);
         }
         StartWorkers();
@@ -378,6 +376,13 @@ private:
         return {};
     }
 
+    // Enters piece `index` of `unit` bytes as on its way.
+    void AddPending(Pieces& pieces, int64_t index, int64_t unit) const {
+        Piece& piece = pieces[index];
+        piece.from = index * unit;
+        piece.length = std::min(unit, size_ - piece.from);
+    }
+
     // Queues the missing blocks from `first` to `last` (stopping at one
     // already there, and at the cache's size) ahead of everything asked
     // for in advance, as one range.
@@ -386,9 +391,7 @@ private:
         while (end < last && end - first + 1 < kRunBlocks && !blocks_.count(end + 1))
             ++end;
         for (int64_t b = end; b >= first; --b) {
-            Piece& piece = blocks_[b];
-            piece.from = b * kBlockBytes;
-            piece.length = std::min(kBlockBytes, size_ - piece.from);
+            AddPending(blocks_, b, kBlockBytes);
             queue_.emplace_front(true, b);
         }
         StartWorkers();
