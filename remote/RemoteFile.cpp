@@ -243,6 +243,9 @@ public:
     void Cancel() const { cancelled_ = true; }
 
     int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const override {
+        // Made before the lock, so that it tells the hook the wait is over
+        // once the lock is released: the hook may run the window's events.
+        Waiting waiting(*this);
         std::unique_lock lock(mutex_);
         failure_.clear();
         cancelled_ = false;
@@ -250,7 +253,6 @@ public:
             return 0;
         count = std::min(count, size_ - offset);
         auto* out = static_cast<unsigned char*>(buffer);
-        Waiting waiting(*this);
         int64_t done = 0;
         while (done < count) {
             const int64_t at = offset + done;
