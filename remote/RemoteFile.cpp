@@ -642,8 +642,7 @@ private:
 
     const CurlLibrary& curl_;
     const RemoteTarget target_;
-    CURL* const handle_;
-    mutable std::mutex handleMutex_;
+    CURL* const handle_; // the first request's, on the opening thread
     int64_t size_ = -1;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_, wanted_, consumed_;
