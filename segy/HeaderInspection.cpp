@@ -496,12 +496,11 @@ void HeaderInspection::TakeExtremes(const HeaderScanTables& tables) {
     for (size_t w = 0; w < words.size(); ++w) {
         // Every inspected word lies on its own width's boundary, so it is
         // one row of the tables.
-        const bool four = words[w].type == FieldType::Int32;
-        const int i = (words[w].firstByte - 1) / words[w].Width();
-        min_[w] = four ? tables.Hdr4Min[i] : tables.Hdr2Min[i];
-        max_[w] = four ? tables.Hdr4Max[i] : tables.Hdr2Max[i];
-        minTrace_[w] = four ? tables.Hdr4MinTrace[i] : tables.Hdr2MinTrace[i];
-        maxTrace_[w] = four ? tables.Hdr4MaxTrace[i] : tables.Hdr2MaxTrace[i];
+        const TableExtremes e = ExtremesAt(tables, words[w].firstByte, words[w].type);
+        min_[w] = e.min;
+        max_[w] = e.max;
+        minTrace_[w] = e.minTrace;
+        maxTrace_[w] = e.maxTrace;
     }
     extremesTaken_ = true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "segy/SegyFormat.h"
+#include "segy/TraceHeaderFields.h"
 
 #include <cstdint>
 
@@ -20,5 +21,21 @@ struct HeaderScanTables {
     int64_t Hdr2MinTrace[kHeaderWords2] = {};
     int64_t Hdr2MaxTrace[kHeaderWords2] = {};
 };
+
+// A field's extremes and the first traces holding them, from the row of the
+// word it is: 4-byte fields lie on 4-byte words, 2-byte ones on 2-byte words.
+struct TableExtremes {
+    int32_t min = 0, max = 0;
+    int64_t minTrace = -1, maxTrace = -1;
+};
+inline TableExtremes ExtremesAt(const HeaderScanTables& tables, int firstByte, FieldType type) {
+    if (type == FieldType::Int32) {
+        const int i = (firstByte - 1) / 4;
+        return {tables.Hdr4Min[i], tables.Hdr4Max[i], tables.Hdr4MinTrace[i],
+                tables.Hdr4MaxTrace[i]};
+    }
+    const int i = (firstByte - 1) / 2;
+    return {tables.Hdr2Min[i], tables.Hdr2Max[i], tables.Hdr2MinTrace[i], tables.Hdr2MaxTrace[i]};
+}
 
 } // namespace segy

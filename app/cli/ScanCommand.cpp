@@ -27,23 +27,6 @@ bool ModeFromName(const std::string& name, int32_t& mode) {
     return false;
 }
 
-// One field's extremes from the tables of the word it is: 4-byte fields
-// lie on 4-byte words, 2-byte ones on 2-byte words.
-struct FieldExtremes {
-    int32_t min, max;
-    int64_t minTrace, maxTrace;
-};
-FieldExtremes ExtremesOf(const segy::HeaderScanTables& tables,
-                         const segy::TraceHeaderField& field) {
-    if (field.type == segy::FieldType::Int32) {
-        const int i = (field.firstByte - 1) / 4;
-        return {tables.Hdr4Min[i], tables.Hdr4Max[i], tables.Hdr4MinTrace[i],
-                tables.Hdr4MaxTrace[i]};
-    }
-    const int i = (field.firstByte - 1) / 2;
-    return {tables.Hdr2Min[i], tables.Hdr2Max[i], tables.Hdr2MinTrace[i], tables.Hdr2MaxTrace[i]};
-}
-
 // Every standard field with its name, bytes, extremes and the traces that
 // first hold them (0-based); scaled extremes where the field's scalar is
 // the same in every header scanned.
@@ -124,7 +107,7 @@ Json GeometryJson(const segy::SurveyGeometry& g) {
 Json FieldsJson(const segy::HeaderScanTables& tables, const segy::HeaderInspection& inspection) {
     Json fields = Json::Array();
     for (const segy::TraceHeaderField& field : segy::StandardTraceHeaderFields()) {
-        const FieldExtremes extremes = ExtremesOf(tables, field);
+        const segy::TableExtremes extremes = segy::ExtremesAt(tables, field.firstByte, field.type);
         Json object = Json::Object();
         object["Name"] = std::string(field.name);
         Json aliases = Json::Array();
@@ -145,7 +128,8 @@ Json FieldsJson(const segy::HeaderScanTables& tables, const segy::HeaderInspecti
             object["ScaledMax"] = inspection.Character(word).scaledMax;
         } else if (const segy::TraceHeaderField* scalar =
                        segy::FieldStartingAt(segy::ScalarFieldByte(field.scalar))) {
-            const FieldExtremes factor = ExtremesOf(tables, *scalar);
+            const segy::TableExtremes factor =
+                segy::ExtremesAt(tables, scalar->firstByte, scalar->type);
             if (factor.min == factor.max && extremes.minTrace >= 0) {
                 const double a = segy::ApplyScalar(extremes.min, factor.min);
                 const double b = segy::ApplyScalar(extremes.max, factor.min);
