@@ -182,6 +182,8 @@ constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // How long a read waits for a block the stream is about to deliver before
 // fetching it itself.
 constexpr auto kStreamPatience = std::chrono::seconds(2);
+// Buffers of evicted blocks kept for the stream's next blocks.
+constexpr size_t kSpareBlocks = 4;
 
 class RemoteFile final : public segy::ByteSource {
 public:
@@ -249,10 +251,45 @@ public:
         std::unique_lock lock(mutex_);
         failure_.clear();
         cancelled_ = false;
+        return ReadLocked(lock, waiting, static_cast<unsigned char*>(buffer), count, offset);
+    }
+
+    // The pieces under one hold of the lock: the full scan copies the
+    // headers of a run of traces out of the blocks this way.
+    int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride, int64_t pieceBytes,
+                       int64_t count) const override {
+        Waiting waiting(*this);
+        std::unique_lock lock(mutex_);
+        failure_.clear();
+        cancelled_ = false;
+        int64_t copied = 0;
+        while (copied < count && ReadLocked(lock, waiting, out + copied * pieceBytes, pieceBytes,
+                                            offset + copied * stride) == pieceBytes)
+            ++copied;
+        return copied;
+    }
+
+    // Queues the blocks (for a large range) or the pages (for a small one)
+    // of a range for the fetching threads, up to what the cache holds.
+    void AdviseWillNeed(int64_t offset, int64_t count) const override {
+        std::lock_guard lock(mutex_);
+        AdviseWillNeedLocked(offset, count);
+    }
+
+    std::string Failure() const override {
+        std::lock_guard lock(mutex_);
+        return failure_.empty() ? failure_ : "Cannot read \"" + target_.shown + "\". " + failure_;
+    }
+
+private:
+    class Waiting;
+
+    // ReadAt with the lock held.
+    int64_t ReadLocked(std::unique_lock<std::mutex>& lock, Waiting& waiting, unsigned char* out,
+                       int64_t count, int64_t offset) const {
         if (offset >= size_ || count <= 0)
             return 0;
         count = std::min(count, size_ - offset);
-        auto* out = static_cast<unsigned char*>(buffer);
         int64_t done = 0;
         while (done < count) {
             const int64_t at = offset + done;
@@ -306,10 +343,8 @@ public:
         return done;
     }
 
-    // Queues the blocks (for a large range) or the pages (for a small one)
-    // of a range for the fetching threads, up to what the cache holds.
-    void AdviseWillNeed(int64_t offset, int64_t count) const override {
-        std::lock_guard lock(mutex_);
+    // AdviseWillNeed with the lock held.
+    void AdviseWillNeedLocked(int64_t offset, int64_t count) const {
         if (stopping_ || offset >= size_)
             return;
         const bool large = count >= kBlockBytes / 2;
@@ -342,12 +377,6 @@ public:
         wanted_.notify_all();
     }
 
-    std::string Failure() const override {
-        std::lock_guard lock(mutex_);
-        return failure_.empty() ? failure_ : "Cannot read \"" + target_.shown + "\". " + failure_;
-    }
-
-private:
     struct Piece {
         enum State { kPending, kReady, kFailed };
         int64_t from = 0;
@@ -419,6 +448,9 @@ private:
         // the read was given up, with the failure set).
         template <typename Limit, typename Ready>
         bool For(std::unique_lock<std::mutex>& lock, Limit limit, Ready ready) {
+            // Most reads find their bytes there: the clock is not asked.
+            if (ready())
+                return true;
             const auto until = std::chrono::steady_clock::now() + limit;
             while (!ready()) {
                 if (cancelled_ || std::chrono::steady_clock::now() >= until)
@@ -471,8 +503,13 @@ private:
             // A quarter more than needed, so that eviction is not run on
             // every arrival.
             size_t excess = pieces->size() - limit + limit / 4;
-            for (size_t k = 0; k < read.size() && excess > 0; ++k, --excess)
-                pieces->erase(read[k].second);
+            for (size_t k = 0; k < read.size() && excess > 0; ++k, --excess) {
+                auto gone = pieces->find(read[k].second);
+                if (pieces == &blocks_ && spare_.size() < kSpareBlocks &&
+                    gone->second.bytes.capacity() >= static_cast<size_t>(kBlockBytes))
+                    spare_.push_back(std::move(gone->second.bytes));
+                pieces->erase(gone);
+            }
         }
     }
 
@@ -542,7 +579,15 @@ private:
                 piece.state = Piece::kReady;
                 piece.used = ++tick_;
             }
+            // The next block goes into the buffer of one evicted: a new
+            // buffer costs its pages' faults and clearing.
+            if (!spare_.empty()) {
+                state.block.swap(spare_.back());
+                spare_.pop_back();
+            }
             state.block.clear();
+            if (state.block.capacity() < static_cast<size_t>(kBlockBytes))
+                state.block.reserve(static_cast<size_t>(kBlockBytes));
             streamAt_ = (index + 1) * kBlockBytes;
             arrived_.notify_all();
             Evict();
@@ -650,6 +695,7 @@ private:
     mutable bool streaming_ = false;
     mutable int64_t streamAt_ = 0; // where the stream's next block starts
     mutable Pieces blocks_, pages_;
+    mutable std::vector<std::vector<unsigned char>> spare_; // buffers of evicted blocks
     mutable std::deque<std::pair<bool, int64_t>> queue_;
     mutable std::vector<std::thread> workers_;
     mutable uint64_t tick_ = 0;

@@ -19,6 +19,18 @@ public:
     // As ReadOnlyFile::ReadAt: up to `count` bytes from `offset`; fewer at
     // the end, and fewer (with Failure() set) when the source fails.
     virtual int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const = 0;
+    // Copies `count` pieces of `pieceBytes`, the first at `offset` and each
+    // `stride` bytes after the one before, to `out` one after the other, and
+    // returns how many arrived whole. A source overrides it where one call
+    // costs less than a read for each piece.
+    virtual int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride,
+                               int64_t pieceBytes, int64_t count) const {
+        int64_t copied = 0;
+        while (copied < count && ReadAt(out + copied * pieceBytes, pieceBytes,
+                                        offset + copied * stride) == pieceBytes)
+            ++copied;
+        return copied;
+    }
     // A hint that these bytes will be read soon.
     virtual void AdviseWillNeed(int64_t, int64_t) const {}
     // Why the last read came up short, if it failed, naming the location;

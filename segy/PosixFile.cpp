@@ -178,6 +178,23 @@ int64_t ReadOnlyFile::ReadAt(void* buffer, int64_t count, int64_t offset) const 
     return done;
 }
 
+int64_t ReadOnlyFile::CopyPieces(unsigned char* out, int64_t offset, int64_t stride,
+                                 int64_t pieceBytes, int64_t count) const {
+    if (count <= 0 || pieceBytes <= 0 || offset < 0 || stride < 0)
+        return 0;
+    if (source_) {
+        const int64_t copied = source_->CopyPieces(out, offset, stride, pieceBytes, count);
+        if (copied < count && ReadFailure().empty())
+            ReadFailure() = source_->Failure();
+        return copied;
+    }
+    int64_t copied = 0;
+    while (copied < count &&
+           ReadAt(out + copied * pieceBytes, pieceBytes, offset + copied * stride) == pieceBytes)
+        ++copied;
+    return copied;
+}
+
 int64_t ReadOnlyFile::Size() const {
     if (source_)
         return source_->Size();

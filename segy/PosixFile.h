@@ -45,6 +45,12 @@ public:
     // offset at or past the end, and 0 for a negative offset or a failed read.
     int64_t ReadAt(void* buffer, int64_t count, int64_t offset) const;
 
+    // Reads `count` pieces of `pieceBytes`, the first at `offset` and each
+    // `stride` bytes after the one before, to `out` one after the other, and
+    // returns how many arrived whole (as MappedFile::CopyPieces).
+    int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride, int64_t pieceBytes,
+                       int64_t count) const;
+
     // The file's size in bytes, -1 if it cannot be determined.
     int64_t Size() const;
 

@@ -47,7 +47,10 @@ TraceHeaderReader::TraceHeaderReader(const ReadOnlyFile& file, int32_t traceLeng
       firstTrace_(firstTrace), reading_(reading),
       // A trace length at or below the header size cannot occur with a
       // valid sample count; such a file is read header by header all the same.
-      streamed_(reading == HeaderReading::kStream && traceLength > kTraceHeaderSize) {
+      // A file read over the network arrives in the remote source's blocks
+      // whatever is asked for, so its headers alone are copied out of them.
+      streamed_(reading == HeaderReading::kStream && traceLength > kTraceHeaderSize &&
+                file.IsLocal()) {
     if (streamed_) {
         const int64_t tracesPerBlock = std::max<int64_t>(1, kStreamBlockBytes / traceLength_);
         buffer_.resize(static_cast<size_t>(tracesPerBlock * traceLength_));
@@ -124,9 +127,9 @@ int64_t TraceHeaderReader::CopyMappedRun(unsigned char* to) {
         if (count < wanted)
             mapped_ = false;
     }
-    while (count < wanted && file_.ReadAt(to + count * kTraceHeaderSize, kTraceHeaderSize,
-                                          HeaderOffset(next_ + count)) == kTraceHeaderSize)
-        ++count;
+    if (count < wanted)
+        count += file_.CopyPieces(to + count * kTraceHeaderSize, HeaderOffset(next_ + count),
+                                  traceLength_, kTraceHeaderSize, wanted - count);
     return count;
 }
 
