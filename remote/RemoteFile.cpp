@@ -50,6 +50,10 @@ struct Response {
     std::string range, sigv4, credentials;
     curl_slist* headers = nullptr;
     const std::atomic<bool>* cancel = nullptr; // set: the transfer ends
+    // The most bytes the body may hold: a server that sends more than was
+    // asked for (a whole file for a range) is cut off there.
+    size_t most = SIZE_MAX;
+    bool overflowed = false;
 };
 
 // libcurl's progress callback: a transfer ends once its reader gave up.
@@ -59,7 +63,12 @@ int TransferGoesOn(void* response, curl_off_t, curl_off_t, curl_off_t, curl_off_
 }
 
 size_t AppendBody(char* data, size_t size, size_t count, void* response) {
-    static_cast<Response*>(response)->body.append(data, size * count);
+    auto* r = static_cast<Response*>(response);
+    if (r->body.size() + size * count > r->most) {
+        r->overflowed = true;
+        return 0;
+    }
+    r->body.append(data, size * count);
     return size * count;
 }
 
@@ -98,6 +107,8 @@ std::string StatusReason(long status) {
         return "The server refused access (HTTP " + std::to_string(status) + ").";
     case 404:
         return "There is no such file on the server (HTTP 404).";
+    case 200:
+        return "The server sends only whole files, not the byte ranges Vantrel reads.";
     default:
         return "The server answered HTTP " + std::to_string(status) + ".";
     }
@@ -150,10 +161,12 @@ Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target
                int64_t last, const std::atomic<bool>* cancel = nullptr) {
     Response r;
     r.cancel = cancel;
-    r.body.reserve(static_cast<size_t>(last - first + 1));
+    r.most = static_cast<size_t>(last - first + 1);
+    r.body.reserve(r.most);
     Prepare(curl, handle, target, std::to_string(first) + "-" + std::to_string(last), r);
     const CURLcode code = curl.easy_perform(handle);
-    if (code != CURLE_OK)
+    // A body cut off for its length is judged by its status like any other.
+    if (code != CURLE_OK && !r.overflowed)
         r.error = std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
     else
         curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
@@ -204,13 +217,14 @@ public:
             curl_.easy_cleanup(handle_);
     }
 
-    // Learns the size from a one-byte range; false with the reason.
+    // Learns the size from the first block's range, and keeps the block:
+    // every reader of the file starts with its file header.
     bool Open(std::string& reason) {
         if (!handle_) {
             reason = "libcurl could not be started.";
             return false;
         }
-        const Response r = Fetch(curl_, handle_, target_, 0, 0, &cancelled_);
+        Response r = Fetch(curl_, handle_, target_, 0, kBlockBytes - 1, &cancelled_);
         if (cancelled_) {
             reason = "Opening it was cancelled.";
             return false;
@@ -223,10 +237,6 @@ public:
             size_ = 0; // an empty file has no byte 0
             return true;
         }
-        if (r.status == 200) {
-            reason = "The server sends only whole files, not the byte ranges Vantrel reads.";
-            return false;
-        }
         if (r.status != 206) {
             reason = StatusReason(r.status);
             return false;
@@ -236,6 +246,15 @@ public:
             reason = "The server did not say the file's size.";
             return false;
         }
+        if (static_cast<int64_t>(r.body.size()) != std::min(size_, kBlockBytes)) {
+            reason = "The server sent fewer bytes than asked for.";
+            return false;
+        }
+        Piece& first = blocks_[0];
+        first.length = static_cast<int64_t>(r.body.size());
+        first.bytes.assign(r.body.begin(), r.body.end());
+        first.state = Piece::kReady;
+        first.used = ++tick_;
         return true;
     }
 

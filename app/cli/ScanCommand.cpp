@@ -1,6 +1,7 @@
 // vantrel-cli scan: the trace header scan and the header grid.
 #include "app/cli/CliSupport.h"
 
+#include "segy/ByteSource.h"
 #include "segy/TraceHeaderFields.h"
 
 #include "app/cli/Json.h"
@@ -188,6 +189,10 @@ int RunScan(const Arguments& arguments) {
     const bool json = parser.IsSet("json");
     if (!segy::ScanTraceHeaders(mode, path, state->ScanLayoutNow(), *state, context, &headersRead,
                                 json ? &inspection : nullptr))
+        return kExitFileProblem;
+    // A location whose read failed during the scan has no tables to show:
+    // only the reason is printed (by the caller).
+    if (!segy::LocationReadFailure().empty())
         return kExitFileProblem;
 
     if (json) {
