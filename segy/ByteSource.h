@@ -33,6 +33,10 @@ public:
     }
     // A hint that these bytes will be read soon.
     virtual void AdviseWillNeed(int64_t, int64_t) const {}
+    // How far apart (bytes) small pieces must lie for asking for the pieces
+    // alone to cost less than reading everything between them; 0 when it
+    // never does. It may change once the source learns what its server takes.
+    virtual int64_t PiecesAloneFrom() const { return 0; }
     // Why the last read came up short, if it failed, naming the location;
     // empty otherwise.
     virtual std::string Failure() const { return {}; }

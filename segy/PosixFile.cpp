@@ -209,6 +209,10 @@ void ReadOnlyFile::AdviseSequential() const {
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
+int64_t ReadOnlyFile::PiecesAloneFrom() const {
+    return source_ ? source_->PiecesAloneFrom() : 0;
+}
+
 void ReadOnlyFile::AdviseWillNeed(int64_t offset, int64_t count) const {
     if (source_ && offset >= 0 && count > 0)
         source_->AdviseWillNeed(offset, count);

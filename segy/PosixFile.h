@@ -62,6 +62,10 @@ public:
     // caller decodes what arrived earlier.
     void AdviseWillNeed(int64_t offset, int64_t count) const;
 
+    // For a location: how far apart small pieces must lie for asking for
+    // them alone to pay (ByteSource::PiecesAloneFrom); 0 for a local file.
+    int64_t PiecesAloneFrom() const;
+
 private:
     friend class MappedFile;
     int fd_ = -1;

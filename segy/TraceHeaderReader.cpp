@@ -22,13 +22,10 @@ constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
 // Dense reading maps every page it passes, so it holds up to 32 MiB of the
 // file; sparse reading maps only header pages, at most one page in four for
 // traces of 16 KiB and more, so it holds at most 32 MiB with its step.
-// Trace lengths (bytes) from which a file read over the network is asked
-// for each header's own range. A request costs a round trip (tens of
-// milliseconds to a store nearby) shared by the requests in flight, while
-// the samples between two headers cost their length over the connection's
-// bandwidth; at a megabyte the header's request wins on any link slower
-// than a local disk.
-constexpr int64_t kRemoteHeaderRangesFrom = 1024 * 1024;
+// Headers of a file read over the network asked for ahead of the one in
+// use, where the headers are asked for alone: enough requests in flight to
+// hide the round trips (the remote source keeps twice as many).
+constexpr int64_t kRemoteHeadersAhead = 8192;
 constexpr int64_t kDenseReleaseStepBytes = 32 * 1024 * 1024;
 constexpr int64_t kSparseReleaseStepBytes = 128 * 1024 * 1024;
 
@@ -143,10 +140,15 @@ void TraceHeaderReader::PrefetchAhead() {
         releasedTo_ = at / page * page;
     }
     // A file read over the network is asked for the headers' own ranges
-    // only where a trace is so long that a request for each header costs
-    // less than the samples between them; otherwise it is asked for whole.
-    const bool headersOnly = !file_.IsLocal() && traceLength_ >= kRemoteHeaderRangesFrom;
-    while (prefetchedTo_ < at + kPrefetchAheadBytes) {
+    // only where the traces are so long that this costs less than the
+    // samples between them (the source knows what its server takes);
+    // otherwise it is asked for whole.
+    const int64_t alone = file_.IsLocal() ? 0 : file_.PiecesAloneFrom();
+    const bool headersOnly = alone > 0 && traceLength_ >= alone;
+    const int64_t ahead = headersOnly
+                              ? std::max(kPrefetchAheadBytes, kRemoteHeadersAhead * traceLength_)
+                              : kPrefetchAheadBytes;
+    while (prefetchedTo_ < at + ahead) {
         const int64_t from = std::max(prefetchedTo_, at / page * page);
         const int64_t to = from + kPrefetchStepBytes;
         prefetchedTo_ = to;

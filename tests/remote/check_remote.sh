@@ -49,6 +49,25 @@ with open(sys.argv[1], "wb") as f:
         f.write(header)
         f.write(struct.pack(">%df" % samples, *(math.sin(k * 0.01 + t) for k in range(samples))))
 PY
+# 600 traces of 16,200 one-byte samples, whose headers count, step and
+# cycle: a scan asks for the headers alone, many ranges a request.
+python3 - "$files/spans.sgy" <<'PY'
+import struct, sys
+samples = 16200
+with open(sys.argv[1], "wb") as f:
+    f.write(b"\x40" * 3200)
+    binary = bytearray(400)
+    struct.pack_into(">hhh", binary, 16, 2000, 0, samples)
+    struct.pack_into(">h", binary, 24, 8)
+    f.write(binary)
+    for t in range(600):
+        header = bytearray(240)
+        struct.pack_into(">iii", header, 0, t + 1, 1000 - t, t // 7)
+        struct.pack_into(">i", header, 20, 3 * (t % 11))
+        struct.pack_into(">h", header, 114, samples)
+        f.write(header)
+        f.write(bytes([t % 256]) * samples)
+PY
 python3 "$here/range_server.py" "$files" >"$work/port" 2>"$work/server.log" &
 server=$!
 trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
@@ -86,6 +105,14 @@ cmp -s "$work/local" "$work/remote" || fail "the listing of a long trace differs
 "$cli" export "$url/line.sgy" --output "$work/remote.dbg" >/dev/null &&
     "$cli" export "$files/line.sgy" --output "$work/local.dbg" >/dev/null &&
     cmp -s "$work/local.dbg" "$work/remote.dbg" || fail "export differs over HTTP"
+
+# Headers alone, from a server that takes many ranges a request, one that
+# takes 200 at most, and one that sends the first range only.
+"$cli" scan --json "$files/spans.sgy" >"$work/local" 2>&1
+for where in "" few/ single/; do
+    "$cli" scan --json "$url/${where}spans.sgy" >"$work/remote" 2>&1
+    cmp -s "$work/local" "$work/remote" || fail "scan of spans.sgy differs over HTTP (/$where)"
+done
 
 # S3 by path on a compatible store's address: anonymous, and signed.
 "$cli" info "$files/line.sgy" >"$work/local"

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """A small HTTP server for the remote-file tests and benchmark.
 
-Serves the files of FOLDER with single byte ranges ("Range: bytes=A-B"),
-keeps connections open, and can add a fixed delay to every response.
+Serves the files of FOLDER with byte ranges ("Range: bytes=A-B", and
+several at once as "bytes=A-B,C-D" in a multipart/byteranges answer), keeps
+connections open, and can add a fixed delay to every response.
   /NAME              the file, ranges honoured (206) or the whole file (200)
   /whole/NAME        the file, ranges ignored (always 200 and the whole file)
+  /single/NAME       as /NAME, but of several ranges only the first is sent
+  /few/NAME          as /NAME, but more than 200 ranges get the whole file
   /growing/NAME      the file with one more byte on every request
   /auth/NAME         the file, only to requests signed for S3 with the key
                      id AKIDEXAMPLE (otherwise 403)
@@ -18,9 +21,11 @@ Prints the port it listens on, then serves until killed.
 """
 import argparse
 import http.server
+import mmap
 import os
 import re
 import socketserver
+import struct
 import sys
 import time
 import urllib.parse
@@ -33,10 +38,15 @@ def main():
     parser.add_argument("--delay-ms", type=float, default=0.0)
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
-    counter = {"growing": 0}
+    # The growing file's request count, shared by the processes that serve
+    # the connections (an anonymous map is shared across fork).
+    counter = mmap.mmap(-1, 8)
 
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
+        # A response's header and body go out as written, as web servers
+        # send them, not held back for the client's delayed acknowledgement.
+        disable_nagle_algorithm = True
 
         def log_message(self, *unused):
             pass
@@ -69,6 +79,25 @@ def main():
                 xml += "<NextContinuationToken>%d</NextContinuationToken>" % (start + 2)
             self.send_bytes(200, (xml + "</ListBucketResult>").encode())
 
+        def send_ranges(self, name, size, ranges):
+            boundary = b"vantrel-test-boundary"
+            head = (b"\r\n--%s\r\nContent-Type: application/octet-stream\r\n"
+                    b"Content-Range: bytes %%d-%%d/%d\r\n\r\n" % (boundary, size))
+            parts = []
+            with open(name, "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as m:
+                for text in ranges:
+                    first, _, last = text.partition("-")
+                    first, last = int(first), min(int(last), size - 1)
+                    if first <= last:
+                        parts.append(head % (first, last))
+                        parts.append(m[first:last + 1])
+            if not parts:
+                self.send_bytes(416, b"", [("Content-Range", "bytes */%d" % size)])
+                return
+            parts.append(b"\r\n--%s--\r\n" % boundary)
+            self.send_bytes(206, b"".join(parts), [
+                ("Content-Type", "multipart/byteranges; boundary=" + boundary.decode())])
+
         def do_HEAD(self):
             self.do_GET()
 
@@ -87,7 +116,7 @@ def main():
             if query.get("list-type") == ["2"]:
                 self.list_objects(path, query)
                 return
-            for prefix in ("/whole/", "/growing/"):
+            for prefix in ("/whole/", "/growing/", "/single/", "/few/"):
                 if path.startswith(prefix):
                     mode = prefix.strip("/")
                     path = "/" + path[len(prefix):]
@@ -98,8 +127,9 @@ def main():
             size = os.path.getsize(name)
             extra = b""
             if mode == "growing":
-                counter["growing"] += 1
-                extra = b"\0" * counter["growing"]
+                grown = struct.unpack("q", counter[:8])[0] + 1
+                counter[:8] = struct.pack("q", grown)
+                extra = b"\0" * grown
                 size += len(extra)
 
             def read(first, last):
@@ -107,7 +137,15 @@ def main():
                     f.seek(first)
                     return (f.read(last + 1 - first) + extra)[:last + 1 - first]
 
-            match = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
+            wanted = self.headers.get("Range", "")
+            several = re.fullmatch(r"bytes=\d+-\d+(,\d+-\d+)+", wanted)
+            ranges = wanted[len("bytes="):].split(",")
+            if several and mode == "single":
+                wanted = "bytes=" + ranges[0]
+            elif several and not (mode == "few" and len(ranges) > 200):
+                self.send_ranges(name, size, ranges)
+                return
+            match = re.fullmatch(r"bytes=(\d+)-(\d*)", wanted)
             if mode == "whole" or not match:
                 self.send_response(200)
                 self.send_header("Content-Length", str(size))
@@ -147,9 +185,15 @@ def main():
                     self.wfile.write(chunk)
                     left -= len(chunk)
 
-    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-        daemon_threads = True
+    # A process for each connection, as web servers serve connections side
+    # by side (threads would take turns at the interpreter's lock).
+    class Server(socketserver.ForkingMixIn, http.server.HTTPServer):
         allow_reuse_address = True
+        block_on_close = False
+        max_children = 256
+        # Room for the connections a reader opens at once, as web servers
+        # have (the default of 5 drops the rest for a second).
+        request_queue_size = 128
 
     server = Server(("127.0.0.1", args.port), Handler)
     print(server.server_address[1], flush=True)
