@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -357,6 +358,15 @@ void TVantrel::OpenStartFile(const QString& argument, const QString& startFolder
         return;
     OpenDialog1.fileName = file;
     OpenDialog1.initialFolder = QFileInfo(file).path();
+    // An address is opened once the window shows, so that a slow or silent
+    // server holds up neither the window nor its progress dialog's Cancel.
+    if (segy::IsLocation(ToPath(file))) {
+        QTimer::singleShot(0, this, [this, file] {
+            FillFolderList(file);
+            SegyFileLBChange();
+        });
+        return;
+    }
     FillFolderList(file);
     SegyFileLBChange();
 }
