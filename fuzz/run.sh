@@ -27,7 +27,8 @@ mkdir -p "$build/findings"
 for target in "${targets[@]}"; do
     work="$build/corpus/$target"
     mkdir -p "$work"
-    seeds=("$build/fuzz-seeds/$target")
+    seeds=()
+    [ -d "$build/fuzz-seeds/$target" ] && seeds+=("$build/fuzz-seeds/$target")
     [ -d "fuzz/regressions/$target" ] && seeds+=("fuzz/regressions/$target")
     if [ -d "$corpus_dir" ] && [ "$target" = fuzz_file_header ]; then
         seeds+=("$corpus_dir")
