@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -1052,6 +1053,45 @@ bool ResolveLocation(const std::string& location, RemoteTarget& target, std::str
     return true;
 }
 
+namespace {
+
+// Runs `work` on a thread of its own while the caller tells the wait hook
+// every tenth of a second, calling `giveUp` once the hook gives the wait
+// up. Nothing is held meanwhile, as the hook may run the window's events.
+void RunBeside(const std::string& shown, const std::function<void()>& work,
+               const std::function<void()>& giveUp) {
+    std::mutex done;
+    std::condition_variable finished;
+    bool over = false;
+    std::thread worker([&] {
+        work();
+        std::lock_guard lock(done);
+        over = true;
+        finished.notify_all();
+    });
+    {
+        std::unique_lock lock(done);
+        double waited = 0;
+        bool told = false, given = false;
+        while (!finished.wait_for(lock, kWaitTick, [&] { return over; })) {
+            waited += std::chrono::duration<double>(kWaitTick).count();
+            lock.unlock();
+            told = true;
+            if (!segy::WaitingOnLocation(shown, waited) && !given) {
+                given = true;
+                giveUp();
+            }
+            lock.lock();
+        }
+        lock.unlock();
+        if (told)
+            segy::WaitingOnLocation(shown, -1);
+    }
+    worker.join();
+}
+
+} // namespace
+
 std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std::string& reason) {
     static std::mutex mutex;
     static std::map<std::string, std::shared_ptr<RemoteFile>> kept;
@@ -1065,38 +1105,11 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
     const CurlLibrary* curl = ResolveLocation(location, target, why) ? LoadCurl(why) : nullptr;
     auto file = curl ? std::make_shared<RemoteFile>(*curl, target) : nullptr;
     // The first request runs beside the caller, which tells the wait hook
-    // while it waits, so that a window can offer to give it up; nothing is
-    // held meanwhile, as the hook may run the window's events.
+    // while it waits, so that a window can offer to give it up.
     bool probed = false;
-    if (file) {
-        std::mutex done;
-        std::condition_variable finished;
-        bool over = false;
-        std::thread probe([&] {
-            const bool ok = file->Open(why);
-            std::lock_guard lock(done);
-            probed = ok;
-            over = true;
-            finished.notify_all();
-        });
-        {
-            std::unique_lock lock(done);
-            double waited = 0;
-            bool told = false;
-            while (!finished.wait_for(lock, kWaitTick, [&] { return over; })) {
-                waited += std::chrono::duration<double>(kWaitTick).count();
-                lock.unlock();
-                told = true;
-                if (!segy::WaitingOnLocation(ShownLocation(location), waited))
-                    file->Cancel();
-                lock.lock();
-            }
-            lock.unlock();
-            if (told)
-                segy::WaitingOnLocation(ShownLocation(location), -1);
-        }
-        probe.join();
-    }
+    if (file)
+        RunBeside(
+            ShownLocation(location), [&] { probed = file->Open(why); }, [&] { file->Cancel(); });
     if (!probed) {
         reason = "Cannot read \"" + ShownLocation(location) + "\". " + why;
         return nullptr;
@@ -1153,15 +1166,14 @@ std::string EncodeQuery(const std::string& text) {
 
 } // namespace
 
-bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
-                        std::string& reason) {
-    names.clear();
+namespace {
+
+// The objects beside an s3:// location (see ListBesideLocation); ends early
+// once `cancel` is set.
+bool ListObjects(const std::string& location, std::vector<std::string>& names, std::string& reason,
+                 const std::atomic<bool>& cancel) {
     const size_t slash = location.rfind('/');
     const std::string name = slash == std::string::npos ? location : location.substr(slash + 1);
-    if (location.rfind("s3://", 0) != 0) {
-        names.push_back(name);
-        return true;
-    }
     RemoteTarget target;
     if (!ResolveLocation(location, target, reason))
         return false;
@@ -1188,11 +1200,17 @@ bool ListBesideLocation(const std::string& location, std::vector<std::string>& n
         target.url = base + "?list-type=2&delimiter=%2F&prefix=" + EncodeQuery(prefix) +
                      (token.empty() ? "" : "&continuation-token=" + EncodeQuery(token));
         Response r;
+        r.cancel = &cancel;
         Prepare(*curl, handle, target, "", r);
         curl->easy_setopt(handle, CURLOPT_RANGE, static_cast<const char*>(nullptr));
         const CURLcode code = curl->easy_perform(handle);
         if (r.headers)
             curl->slist_free_all(r.headers);
+        if (cancel) {
+            reason = "Listing it was cancelled.";
+            ok = false;
+            break;
+        }
         if (code != CURLE_OK) {
             reason = std::string("The store could not be read: ") + curl->easy_strerror(code) + ".";
             ok = false;
@@ -1221,6 +1239,24 @@ bool ListBesideLocation(const std::string& location, std::vector<std::string>& n
     curl->easy_cleanup(handle);
     std::sort(names.begin(), names.end());
     return ok;
+}
+
+} // namespace
+
+bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
+                        std::string& reason) {
+    names.clear();
+    const size_t slash = location.rfind('/');
+    if (location.rfind("s3://", 0) != 0) {
+        names.push_back(slash == std::string::npos ? location : location.substr(slash + 1));
+        return true;
+    }
+    std::atomic<bool> cancel{false};
+    bool listed = false;
+    RunBeside(
+        ShownLocation(location), [&] { listed = ListObjects(location, names, reason, cancel); },
+        [&] { cancel = true; });
+    return listed;
 }
 
 void EnableLocations() {

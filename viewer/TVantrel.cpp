@@ -157,10 +157,16 @@ void TVantrel::FillFolderList(const QString& chosenFile) {
     // An S3 address lists the objects of its extension beside it; an http
     // address, or a store that refuses to list, the one file it names.
     std::string reason;
+    SegyFileLB->setToolTip(QString());
     if (segy::IsLocation(file)) {
         if (!remote::ListBesideLocation(file, State.FolderFiles, reason) ||
             FindExactName(State.FolderFiles, FileNamePart(file)) < 0)
             State.FolderFiles = {FileNamePart(file)};
+        // Why the objects beside it are not listed, for whoever wonders.
+        if (!reason.empty())
+            SegyFileLB->setToolTip(
+                QStringLiteral("The files beside this one could not be listed. ") +
+                FromPath(reason));
     } else
         ListFolderFiles(FolderPattern(file), State.FolderFiles);
     for (const std::string& entry : State.FolderFiles)

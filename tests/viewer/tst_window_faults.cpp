@@ -136,6 +136,19 @@ private slots:
                  qPrintable(ui_.messages.front()));
         QVERIFY(!ui_.messages.front().contains(QStringLiteral("topsecret")));
         QVERIFY(w_->MessageLbl->isVisible());
+        QVERIFY(w_->SegyFileLB->toolTip().isEmpty());
+        // A store that cannot list the objects beside one: the file alone,
+        // and the list's tooltip says why.
+        qputenv("AWS_ENDPOINT_URL", "http://127.0.0.1:1");
+        ui_.openAnswer = QStringLiteral("s3://bucket/line.sgy");
+        w_->SegyBrowseBtnClick();
+        qunsetenv("AWS_ENDPOINT_URL");
+        QCOMPARE(w_->SegyFileLB->count(), 1);
+        QVERIFY2(w_->SegyFileLB->toolTip().startsWith(
+                     QStringLiteral("The files beside this one could not be listed. The store "
+                                    "could not be read: Couldn't connect")),
+                 qPrintable(w_->SegyFileLB->toolTip()));
+        QCOMPARE(ui_.messages.size(), 2);
         QVERIFY(segytest::WriteBytes(dir_.File("local.sgy"), Section(20, 10)));
         BrowseTo(*w_, ui_, dir_.File("local.sgy"));
         QVERIFY(!w_->MessageLbl->isVisible());
