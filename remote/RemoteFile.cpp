@@ -119,6 +119,14 @@ std::string StatusReason(long status) {
     }
 }
 
+// Why a transfer failed, as a message says it.
+std::string TransferFailure(const CurlLibrary& curl, CURLcode code) {
+    if (code == CURLE_PEER_FAILED_VERIFICATION)
+        return std::string("The server's certificate could not be verified (") +
+               curl.easy_strerror(code) + ").";
+    return std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
+}
+
 // Sets `handle` up for a GET of `range` ("A-B" or "A-") of the target, its
 // headers noted in `r`, with S3's signature where the target has keys.
 // The header list lives in `r` until the transfer ends.
@@ -174,7 +182,7 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
     const CURLcode code = curl.easy_perform(handle);
     // A body cut off for its length is judged by its status like any other.
     if (code != CURLE_OK && !r.overflowed)
-        r.error = std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
+        r.error = TransferFailure(curl, code);
     else
         curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
     curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
@@ -1212,7 +1220,10 @@ bool ListObjects(const std::string& location, std::vector<std::string>& names, s
             break;
         }
         if (code != CURLE_OK) {
-            reason = std::string("The store could not be read: ") + curl->easy_strerror(code) + ".";
+            reason = code == CURLE_PEER_FAILED_VERIFICATION
+                         ? TransferFailure(*curl, code)
+                         : std::string("The store could not be read: ") +
+                               curl->easy_strerror(code) + ".";
             ok = false;
             break;
         }

@@ -8,9 +8,10 @@ set -euo pipefail
 # MIME database tools the check of the installed tree runs.
 # libcurl4-openssl-dev: libcurl's headers; the programs load libcurl4 when
 # a file is opened by its http(s):// or s3:// address. python3: the small
-# range server the remote-file tests and benchmark read from.
+# range server the remote-file tests and benchmark read from; openssl: the
+# certificate it serves https with, which the viewer must refuse.
 packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
-    desktop-file-utils appstream shared-mime-info libcurl4-openssl-dev python3 "$@")
+    desktop-file-utils appstream shared-mime-info libcurl4-openssl-dev python3 openssl "$@")
 
 missing=()
 for p in "${packages[@]}"; do

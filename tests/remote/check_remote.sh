@@ -142,6 +142,15 @@ refused() { # expected words, then the command's arguments
     grep -q topsecret <<<"$out" && fail "$* shows the secret: $out"
     [ "$(wc -l <<<"$out")" -le 2 ] || fail "$* says too much: $out"
 }
+# https from a server whose certificate no authority signed.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout "$work/key.pem" \
+    -out "$work/cert.pem" >/dev/null 2>&1 || fail "openssl could not make a certificate"
+python3 "$here/range_server.py" "$files" --tls "$work/cert.pem" "$work/key.pem" \
+    >"$work/tls-port" 2>>"$work/server.log" &
+tls_server=$!
+trap 'kill $server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/tls-port" ] && break; sleep 0.1; done
+refused "certificate could not be verified" "$cli" info "https://127.0.0.1:$(cat "$work/tls-port")/line.sgy"
 refused "HTTP 404" "$cli" info "$url/missing.sgy"
 refused "byte ranges" "$cli" info "$url/whole/line.sgy"
 refused "Couldn't connect" "$cli" info "http://127.0.0.1:1/line.sgy"

@@ -17,7 +17,9 @@ connections open, and can add a fixed delay to every response.
   anything missing   404
 Prints the port it listens on, then serves until killed.
 
-  range_server.py FOLDER [--port N] [--delay-ms MS]
+  range_server.py FOLDER [--port N] [--delay-ms MS] [--tls CERT KEY]
+
+With --tls it serves https with the certificate CERT and its key KEY.
 """
 import argparse
 import http.server
@@ -25,6 +27,7 @@ import mmap
 import os
 import re
 import socketserver
+import ssl
 import struct
 import sys
 import time
@@ -36,6 +39,7 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--delay-ms", type=float, default=0.0)
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
     # The growing file's request count, shared by the processes that serve
@@ -196,6 +200,10 @@ def main():
         request_queue_size = 128
 
     server = Server(("127.0.0.1", args.port), Handler)
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*args.tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     print(server.server_address[1], flush=True)
     server.serve_forever()
 
