@@ -712,10 +712,12 @@ private:
             const size_t take = std::min(room, size - used);
             state.block.insert(state.block.end(), data + used, data + used + take);
             used += take;
-            std::unique_lock lock(mutex_);
+            // Only this thread moves streamAt_, so it reads it unlocked; the
+            // lock is taken to hand a whole block over.
             const bool last = streamAt_ + static_cast<int64_t>(state.block.size()) >= size_;
             if (state.block.size() < static_cast<size_t>(kBlockBytes) && !last)
                 continue;
+            std::unique_lock lock(mutex_);
             consumed_.wait(lock,
                            [this] { return stopping_ || Ahead(blocks_) < size_t{kCachedBlocks}; });
             if (stopping_)
