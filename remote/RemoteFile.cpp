@@ -1067,12 +1067,14 @@ namespace {
 
 // Runs `work` on a thread of its own while the caller tells the wait hook
 // every tenth of a second, calling `giveUp` once the hook gives the wait
-// up. Nothing is held meanwhile, as the hook may run the window's events.
-void RunBeside(const std::string& shown, const std::function<void()>& work,
+// up; whether it did. Nothing is held meanwhile, as the hook may run the
+// window's events.
+bool RunBeside(const std::string& shown, const std::function<void()>& work,
                const std::function<void()>& giveUp) {
     std::mutex done;
     std::condition_variable finished;
     bool over = false;
+    bool given = false;
     std::thread worker([&] {
         work();
         std::lock_guard lock(done);
@@ -1082,7 +1084,7 @@ void RunBeside(const std::string& shown, const std::function<void()>& work,
     {
         std::unique_lock lock(done);
         double waited = 0;
-        bool told = false, given = false;
+        bool told = false;
         while (!finished.wait_for(lock, kWaitTick, [&] { return over; })) {
             waited += std::chrono::duration<double>(kWaitTick).count();
             lock.unlock();
@@ -1098,6 +1100,7 @@ void RunBeside(const std::string& shown, const std::function<void()>& work,
             segy::WaitingOnLocation(shown, -1);
     }
     worker.join();
+    return given;
 }
 
 } // namespace
@@ -1116,10 +1119,15 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
     auto file = curl ? std::make_shared<RemoteFile>(*curl, target) : nullptr;
     // The first request runs beside the caller, which tells the wait hook
     // while it waits, so that a window can offer to give it up.
+    // A user who gave the open up is taken at their word, even when the
+    // answer came in the meantime.
     bool probed = false;
-    if (file)
+    if (file &&
         RunBeside(
-            ShownLocation(location), [&] { probed = file->Open(why); }, [&] { file->Cancel(); });
+            ShownLocation(location), [&] { probed = file->Open(why); }, [&] { file->Cancel(); })) {
+        probed = false;
+        why = "Opening it was cancelled.";
+    }
     if (!probed) {
         reason = "Cannot read \"" + ShownLocation(location) + "\". " + why;
         return nullptr;
@@ -1266,9 +1274,13 @@ bool ListBesideLocation(const std::string& location, std::vector<std::string>& n
     }
     std::atomic<bool> cancel{false};
     bool listed = false;
-    RunBeside(
-        ShownLocation(location), [&] { listed = ListObjects(location, names, reason, cancel); },
-        [&] { cancel = true; });
+    if (RunBeside(
+            ShownLocation(location), [&] { listed = ListObjects(location, names, reason, cancel); },
+            [&] { cancel = true; })) {
+        names.clear();
+        reason = "Listing it was cancelled.";
+        return false;
+    }
     return listed;
 }
 

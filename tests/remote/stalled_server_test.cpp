@@ -22,11 +22,12 @@
 namespace {
 
 // Listens on 127.0.0.1 and reads every request; when `answerFirst`, the
-// very first request gets the first megabyte of a 10 MB file, and nothing
-// else is ever answered.
+// very first request gets the first megabyte of a 10 MB file, `delayMs`
+// after it came, and nothing else is ever answered.
 class StalledServer {
 public:
-    explicit StalledServer(bool answerFirst) : answerFirst_(answerFirst) {
+    explicit StalledServer(bool answerFirst, int delayMs = 0)
+        : answerFirst_(answerFirst), delay_(delayMs) {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -59,7 +60,13 @@ public:
 private:
     void Serve() {
         std::vector<std::string> requests;
+        int waiting = -1; // the connection whose request is to be answered
+        auto due = std::chrono::steady_clock::now();
         while (!stop_) {
+            if (waiting >= 0 && std::chrono::steady_clock::now() >= due) {
+                Answer(waiting);
+                waiting = -1;
+            }
             std::vector<pollfd> fds{{listener_, POLLIN, 0}};
             for (const int fd : connections_)
                 fds.push_back({fd, POLLIN, 0});
@@ -80,23 +87,28 @@ private:
                 if (answerFirst_ && !answered_ &&
                     requests[k - 1].find("\r\n\r\n") != std::string::npos) {
                     answered_ = true;
-                    const std::string head = "HTTP/1.1 206 Partial Content\r\n"
-                                             "Content-Range: bytes 0-1048575/10000000\r\n"
-                                             "Content-Length: 1048576\r\n\r\n";
-                    std::string answer = head + std::string(1048576, '\x40');
-                    for (size_t sent = 0; sent < answer.size();) {
-                        const ssize_t n =
-                            ::write(fds[k].fd, answer.data() + sent, answer.size() - sent);
-                        if (n <= 0)
-                            break;
-                        sent += static_cast<size_t>(n);
-                    }
+                    waiting = fds[k].fd;
+                    due = std::chrono::steady_clock::now() + std::chrono::milliseconds(delay_);
                 }
             }
         }
     }
 
+    static void Answer(int fd) {
+        const std::string head = "HTTP/1.1 206 Partial Content\r\n"
+                                 "Content-Range: bytes 0-1048575/10000000\r\n"
+                                 "Content-Length: 1048576\r\n\r\n";
+        const std::string answer = head + std::string(1048576, '\x40');
+        for (size_t sent = 0; sent < answer.size();) {
+            const ssize_t n = ::write(fd, answer.data() + sent, answer.size() - sent);
+            if (n <= 0)
+                break;
+            sent += static_cast<size_t>(n);
+        }
+    }
+
     const bool answerFirst_;
+    const int delay_;
     int listener_ = -1;
     int port_ = 0;
     bool answered_ = false;
@@ -135,6 +147,16 @@ TEST(StalledServer, AnOpenThatWaitsIsGivenUpThroughTheWaitHook) {
     EXPECT_NE(reason.find("Opening it was cancelled."), std::string::npos) << reason;
     EXPECT_EQ(hook.shown, server.Address("silent.sgy"));
     EXPECT_EQ(hook.ended, 1);
+}
+
+TEST(StalledServer, AnOpenGivenUpStaysGivenUpWhenItsAnswerComesMeanwhile) {
+    // The answer comes after the user gave up but before the transfer
+    // looked: the user is taken at their word.
+    StalledServer server(true, 500);
+    GivingUp hook;
+    std::string reason;
+    EXPECT_EQ(remote::OpenLocation(server.Address("late.sgy"), reason), nullptr);
+    EXPECT_NE(reason.find("Opening it was cancelled."), std::string::npos) << reason;
 }
 
 TEST(StalledServer, AListingThatWaitsIsGivenUpAndSaysSo) {
