@@ -11,6 +11,19 @@
 
 namespace segy {
 
+// Copies `count` pieces of `pieceBytes`, the first at `offset` and each
+// `stride` bytes after the one before, with a ReadAt of `reader` for each,
+// to `out` one after the other; how many arrived whole.
+template <typename Reader>
+int64_t CopyPiecesOneByOne(const Reader& reader, unsigned char* out, int64_t offset, int64_t stride,
+                           int64_t pieceBytes, int64_t count) {
+    int64_t copied = 0;
+    while (copied < count && reader.ReadAt(out + copied * pieceBytes, pieceBytes,
+                                           offset + copied * stride) == pieceBytes)
+        ++copied;
+    return copied;
+}
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -25,11 +38,7 @@ public:
     // costs less than a read for each piece.
     virtual int64_t CopyPieces(unsigned char* out, int64_t offset, int64_t stride,
                                int64_t pieceBytes, int64_t count) const {
-        int64_t copied = 0;
-        while (copied < count && ReadAt(out + copied * pieceBytes, pieceBytes,
-                                        offset + copied * stride) == pieceBytes)
-            ++copied;
-        return copied;
+        return CopyPiecesOneByOne(*this, out, offset, stride, pieceBytes, count);
     }
     // A hint that these bytes will be read soon.
     virtual void AdviseWillNeed(int64_t, int64_t) const {}

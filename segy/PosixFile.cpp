@@ -188,11 +188,7 @@ int64_t ReadOnlyFile::CopyPieces(unsigned char* out, int64_t offset, int64_t str
             ReadFailure() = source_->Failure();
         return copied;
     }
-    int64_t copied = 0;
-    while (copied < count &&
-           ReadAt(out + copied * pieceBytes, pieceBytes, offset + copied * stride) == pieceBytes)
-        ++copied;
-    return copied;
+    return CopyPiecesOneByOne(*this, out, offset, stride, pieceBytes, count);
 }
 
 int64_t ReadOnlyFile::Size() const {

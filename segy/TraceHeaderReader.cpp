@@ -15,6 +15,10 @@ constexpr int64_t kStreamBlockBytes = 1024 * 1024;
 // the page cache costs nothing noticeable.
 constexpr int64_t kPrefetchAheadBytes = 32 * 1024 * 1024;
 constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
+// Headers of a file read over the network asked for ahead of the one in
+// use, where the headers are asked for alone: enough requests in flight to
+// hide the round trips (the remote source keeps twice as many).
+constexpr int64_t kRemoteHeadersAhead = 8192;
 // Mapped pages behind the scan are released this much at a time: each
 // release costs a call and a flush of the address translations on every
 // processor that runs a thread of the viewer (the inspection's thread makes
@@ -22,10 +26,6 @@ constexpr int64_t kPrefetchStepBytes = 4 * 1024 * 1024;
 // Dense reading maps every page it passes, so it holds up to 32 MiB of the
 // file; sparse reading maps only header pages, at most one page in four for
 // traces of 16 KiB and more, so it holds at most 32 MiB with its step.
-// Headers of a file read over the network asked for ahead of the one in
-// use, where the headers are asked for alone: enough requests in flight to
-// hide the round trips (the remote source keeps twice as many).
-constexpr int64_t kRemoteHeadersAhead = 8192;
 constexpr int64_t kDenseReleaseStepBytes = 32 * 1024 * 1024;
 constexpr int64_t kSparseReleaseStepBytes = 128 * 1024 * 1024;
 
