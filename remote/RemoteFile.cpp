@@ -843,22 +843,22 @@ private:
             }
             if (batch.empty())
                 continue;
-            const bool several = batch.size() > 1;
             lock.unlock();
             const Response r =
                 FetchRanges(curl_, handle, target_, RangeList(ranges),
                             bytes + (batch.size() + 1) * kPartOverheadBytes, &cancelled_);
             lock.lock();
-            SpansArrived(r, batch, several && batch.size() > kCommonRangesPerRequest);
+            SpansArrived(r, batch);
         }
         if (handle)
             curl_.easy_cleanup(handle);
     }
 
-    // Files the answer to a request for the spans of `batch`; `many`: more
-    // ranges than common servers take were asked for.
-    void SpansArrived(const Response& r, std::vector<int64_t>& batch, bool many) const {
+    // Files the answer to a request for the spans of `batch`.
+    void SpansArrived(const Response& r, std::vector<int64_t>& batch) const {
         const bool several = batch.size() > 1;
+        // More ranges than common servers take were asked for.
+        const bool many = batch.size() > kCommonRangesPerRequest;
         std::vector<RangePart> parts;
         std::string error;
         // A server that does not take several ranges answers with the whole
