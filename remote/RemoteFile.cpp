@@ -349,11 +349,48 @@ public:
         return copied;
     }
 
-    // Queues the blocks (for a large range) or the pages (for a small one)
-    // of a range for the fetching threads, up to what the cache holds.
+    // Queues the blocks (for a large range), or the span or pages (for a
+    // small one), of a range for the fetching threads, up to what the cache
+    // holds; a large range the stream does not cover starts one.
     void AdviseWillNeed(int64_t offset, int64_t count) const override {
         std::lock_guard lock(mutex_);
-        AdviseWillNeedLocked(offset, count);
+        if (stopping_ || offset >= size_)
+            return;
+        const bool large = count >= kBlockBytes / 2;
+        // A reader that asks for large ranges one after the other reads the
+        // file front to back: one transfer to its end carries it at the
+        // connection's full speed, with one round trip.
+        if (large && StreamCovers(offset))
+            return;
+        if (large && !streaming_) {
+            for (int64_t b = offset / kBlockBytes;
+                 b * kBlockBytes < std::min(size_, offset + count); ++b)
+                if (!Find(blocks_, b)) {
+                    StartStream(b);
+                    return;
+                }
+        }
+        if (!large && manyRanges_) {
+            const Piece* block = Find(blocks_, offset / kBlockBytes);
+            if (!SpanAt(offset) && spansAhead_ < kCachedSpans &&
+                !(block && offset + count <= block->from + block->length))
+                AddSpan(offset, count);
+            return;
+        }
+        const int64_t end = std::min(size_, offset + count + (large ? kExtraAheadBytes : 0));
+        auto& pieces = large ? blocks_ : pages_;
+        const int64_t unit = large ? kBlockBytes : kPageBytes;
+        const size_t limit = large ? kCachedBlocks : kCachedPages;
+        size_t ahead = Ahead(pieces);
+        for (int64_t i = offset / unit; i * unit < end && ahead < limit; ++i) {
+            if (pieces.count(i) || (!large && Find(blocks_, i * unit / kBlockBytes)))
+                continue;
+            ++ahead;
+            AddPending(pieces, i, unit);
+            queue_.emplace_back(large, i);
+        }
+        StartWorkers();
+        wanted_.notify_all();
     }
 
     int64_t PiecesAloneFrom() const override {
@@ -433,47 +470,6 @@ private:
             done += take;
         }
         return done;
-    }
-
-    // AdviseWillNeed with the lock held.
-    void AdviseWillNeedLocked(int64_t offset, int64_t count) const {
-        if (stopping_ || offset >= size_)
-            return;
-        const bool large = count >= kBlockBytes / 2;
-        // A reader that asks for large ranges one after the other reads the
-        // file front to back: one transfer to its end carries it at the
-        // connection's full speed, with one round trip.
-        if (large && StreamCovers(offset))
-            return;
-        if (large && !streaming_) {
-            for (int64_t b = offset / kBlockBytes;
-                 b * kBlockBytes < std::min(size_, offset + count); ++b)
-                if (!Find(blocks_, b)) {
-                    StartStream(b);
-                    return;
-                }
-        }
-        if (!large && manyRanges_) {
-            const Piece* block = Find(blocks_, offset / kBlockBytes);
-            if (!SpanAt(offset) && spansAhead_ < kCachedSpans &&
-                !(block && offset + count <= block->from + block->length))
-                AddSpan(offset, count);
-            return;
-        }
-        const int64_t end = std::min(size_, offset + count + (large ? kExtraAheadBytes : 0));
-        auto& pieces = large ? blocks_ : pages_;
-        const int64_t unit = large ? kBlockBytes : kPageBytes;
-        const size_t limit = large ? kCachedBlocks : kCachedPages;
-        size_t ahead = Ahead(pieces);
-        for (int64_t i = offset / unit; i * unit < end && ahead < limit; ++i) {
-            if (pieces.count(i) || (!large && Find(blocks_, i * unit / kBlockBytes)))
-                continue;
-            ++ahead;
-            AddPending(pieces, i, unit);
-            queue_.emplace_back(large, i);
-        }
-        StartWorkers();
-        wanted_.notify_all();
     }
 
     struct Piece {
