@@ -50,6 +50,10 @@ constexpr int kOffsetByte = 37;
 constexpr int kWithinGatherBytes[] = {13, 25};
 // More missing than present grid positions: not a grid worth naming.
 constexpr double kMostMissingShare = 0.5;
+// Lines, bins, shotpoints and gathers are numbered in small steps. A word
+// that moves by more than this holds something else (noise, a coordinate,
+// the bits of a floating-point number) however few traces it is seen in.
+constexpr int64_t kMostKeyStep = 100000;
 
 struct ChunkWords {
     int count = 0;
@@ -822,12 +826,17 @@ bool IsStandardGridByte(int byte) {
     return byte == 189 || byte == 193;
 }
 
+// Whether a key's steps could number lines, bins or gathers.
+bool NumberingStep(int64_t step) {
+    return step != 0 && std::llabs(step) <= kMostKeyStep;
+}
+
 // A key that holds each value for a run of traces and moves one way.
 bool Repeats(const WordCharacter& c) {
     const bool monotonic =
         c.kind == CharacterKind::Increasing || c.kind == CharacterKind::Decreasing;
     return (c.kind == CharacterKind::Stepped || (monotonic && !c.strict)) && c.changes > 0 &&
-           c.stepGcd != 0;
+           NumberingStep(c.stepGcd);
 }
 
 // A gather key's axis, counting the values it holds where they were
@@ -918,7 +927,7 @@ void HeaderInspection::WorkOutGeometry() {
                 const KeyCandidate fast = key(fastByte);
                 const WordCharacter& f = *fast.c;
                 if (f.kind != CharacterKind::Cycle || f.changes != seen_ - 1 ||
-                    f.restarts != slow.c->changes || f.stepGcd == 0)
+                    f.restarts != slow.c->changes || !NumberingStep(f.stepGcd))
                     continue;
                 const KeyAxis slowAxis = AxisOf(slow, slow.c->stepGcd);
                 const KeyAxis fastAxis = AxisOf(fast, f.stepGcd);
@@ -1048,7 +1057,7 @@ void HeaderInspection::WorkOutGeometry() {
         const KeyCandidate line = key(byte);
         const CharacterKind kind = line.c->kind;
         if ((kind == CharacterKind::Increasing || kind == CharacterKind::Decreasing) &&
-            line.c->strict &&
+            line.c->strict && NumberingStep(line.c->stepGcd) &&
             static_cast<double>(AxisOf(line, line.c->stepGcd).count - seen_) <=
                 kMostMissingShare * static_cast<double>(AxisOf(line, line.c->stepGcd).count)) {
             g.kind = "2D";

@@ -198,6 +198,16 @@ TEST(HeaderInspection, BadHeadersLeaveTheGeometryUnstructuredAndSayWhy) {
     EXPECT_EQ(noise->Of(189).distinct, -1);
     EXPECT_EQ(noise->Text(189), "varies, more than 4096 values");
     EXPECT_TRUE(noise->Of(181).scalarChanges);
+    // Two traces of noise: every word runs one way, but by steps no survey
+    // numbers its lines, bins or gathers in. Nor does a float's bits.
+    for (const int32_t jump : {-315888264, 2143289343}) {
+        const auto two = WriteAndScan(dir, 2, [&](int t) {
+            TraceSpec trace;
+            trace.words4 = {{9, 1 + t * jump}, {21, 1 + t * jump}, {37, 100 - 200 * t}};
+            return trace;
+        });
+        EXPECT_EQ(two->Geometry().kind, "unstructured") << two->Geometry().why;
+    }
 
     // A scalar that changes every trace scales each trace's own value:
     // 1000 * 10 and 1000 / 10000 and 1000 / 32768.
