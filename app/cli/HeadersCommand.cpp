@@ -40,6 +40,9 @@ bool ParseFields(const std::string& list, std::vector<const segy::TraceHeaderFie
         }
         fields.push_back(field);
     }
+    if (fields.empty())
+        std::fprintf(stderr, "vantrel-cli headers: --fields names no field (give a list such as "
+                             "iline,xline,181,185)\n");
     return !fields.empty();
 }
 

@@ -78,13 +78,17 @@ private slots:
             QJsonDocument::fromJson(scan.out).object().value("Geometry").toObject();
         QCOMPARE(geometry.value("Kind").toString(), QStringLiteral("unstructured"));
         QCOMPARE(geometry.value("Extents")["Source"]["MinX"].toDouble(), -2800.0);
-        // A name that is no field, a range back to front, no fields at all.
+        // A name that is no field, a range back to front, no fields at all,
+        // a list of none: each says what is wrong.
         for (const QStringList& wrong :
              {QStringList{QStringLiteral("--fields"), QStringLiteral("ilin")},
               QStringList{QStringLiteral("--fields"), QStringLiteral("9"),
                           QStringLiteral("--traces"), QStringLiteral("4:2")},
-              QStringList{}})
-            QCOMPARE(RunCli(QStringList{QStringLiteral("headers"), path} + wrong).exitCode, 2);
+              QStringList{}, QStringList{QStringLiteral("--fields"), QStringLiteral(",")}}) {
+            const CliRun run = RunCli(QStringList{QStringLiteral("headers"), path} + wrong);
+            QCOMPARE(run.exitCode, 2);
+            QVERIFY2(run.err.startsWith("vantrel-cli headers: "), run.err.constData());
+        }
     }
 
     void jsonIsWrittenAsQtWritesIt() {
