@@ -25,6 +25,21 @@ server=$!
 trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 url=http://127.0.0.1:$(cat "$work/port")
+busy_lines=()
+
+# Processor seconds the whole machine spent (every process, the server's
+# too) while one run of the command lasted, out of those it had: its
+# processors times the run's wall time.
+busy() {
+    local before after start end
+    before=$(awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 }' /proc/stat)
+    start=$(date +%s%N)
+    "$@" >/dev/null
+    end=$(date +%s%N)
+    after=$(awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 }' /proc/stat)
+    awk -v a="$before" -v b="$after" -v hz="$(getconf CLK_TCK)" -v n="$(nproc)" \
+        -v ns="$((end - start))" 'BEGIN { printf "%.2f/%.2f", (b - a) / hz, n * ns / 1e9 }'
+}
 
 timed() { # rounds, then the command
     local n=$1 times="" r
@@ -51,7 +66,14 @@ for entry in "${files[@]}"; do
             "$ratio"
     done
     printf '%-19s %-8s %9s\n' "$name" download "$download"
+    busy_lines+=("$(printf '%-19s %12s %12s' "$name" "$(busy curl -s -o /dev/null "$url/$name")" \
+        "$(busy "$cli" scan "$url/$name")")")
 done
+echo
+echo "Processor seconds the whole machine (server included) spent in one run, out of"
+echo "$(nproc) processors times the run's wall time:"
+printf '%-19s %12s %12s\n' file download "remote scan"
+printf '%s\n' "${busy_lines[@]}"
 echo
 echo "Targets: remote scan within 1.1 times the download on 1240-byte traces and faster than"
 echo "it on 6240- and 24240-byte traces; remote open plus first paint under 0.5 s."
