@@ -2,6 +2,7 @@
 // trace, read the way the full header scan reads them.
 #include "app/cli/CliSupport.h"
 
+#include "segy/ByteSource.h"
 #include "segy/TraceHeaderFields.h"
 #include "segy/TraceHeaderReader.h"
 
@@ -115,6 +116,14 @@ int RunHeaders(const Arguments& arguments) {
         messages.ShowMessage(segy::kCannotOpenScanMessage);
         return kExitFileProblem;
     }
+    // Traces asked for by number that the file does not hold are an error,
+    // as `list` makes them; a file of no traces asked for all has no rows.
+    if (parser.IsSet("traces") && first >= state->NumTraces) {
+        std::fprintf(stderr, "vantrel-cli headers: %s holds no trace %lld (it has %lld)\n",
+                     state->CurrentFile.c_str(), static_cast<long long>(first),
+                     static_cast<long long>(state->NumTraces));
+        return kExitFileProblem;
+    }
     last = std::min(last, state->NumTraces - 1);
 
     if (json) {
@@ -162,5 +171,15 @@ int RunHeaders(const Arguments& arguments) {
     }
     if (json)
         std::printf("]}\n");
+    // Rows missing at the end are said, never left for a reader to miss: a
+    // file cut while it was read (a failed remote read says its own reason).
+    if (k <= last) {
+        if (segy::LocationReadFailure().empty())
+            std::fprintf(stderr,
+                         "vantrel-cli headers: %s ended before trace %lld; it was cut while "
+                         "being read\n",
+                         state->CurrentFile.c_str(), static_cast<long long>(k));
+        return kExitFileProblem;
+    }
     return kExitOk;
 }

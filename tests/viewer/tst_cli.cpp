@@ -89,6 +89,12 @@ private slots:
             QCOMPARE(run.exitCode, 2);
             QVERIFY2(run.err.startsWith("vantrel-cli headers: "), run.err.constData());
         }
+        // Traces past the file's last are refused, not answered with no rows.
+        const CliRun past =
+            RunCli({QStringLiteral("headers"), path, QStringLiteral("--fields"),
+                    QStringLiteral("cdp"), QStringLiteral("--traces"), QStringLiteral("5:9")});
+        QCOMPARE(past.exitCode, 1);
+        QVERIFY2(past.err.endsWith("holds no trace 5 (it has 5)\n"), past.err.constData());
     }
 
     void jsonIsWrittenAsQtWritesIt() {
