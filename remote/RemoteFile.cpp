@@ -43,6 +43,33 @@ std::string EncodePath(const std::string& text) {
     return out;
 }
 
+// The location with its scheme in small letters, as it is compared.
+std::string WithLowerScheme(std::string location) {
+    const size_t end = location.find("://");
+    for (size_t i = 0; end != std::string::npos && i < end; ++i)
+        location[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(location[i])));
+    return location;
+}
+
+// An address as typed or pasted, with the characters an address cannot
+// hold as they are (spaces, quotes, letters beyond ASCII) percent-encoded,
+// as a browser sends them; what is already encoded stays as it is.
+std::string EncodeAddress(const std::string& address) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : address) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 // One transfer's answer, and what its request needs while it runs.
 struct Response {
     long status = 0;
@@ -1016,11 +1043,12 @@ std::string ShownLocation(const std::string& location) {
     return segy::LocationWithoutCredentials(location);
 }
 
-bool ResolveLocation(const std::string& location, RemoteTarget& target, std::string& reason) {
+bool ResolveLocation(const std::string& given, RemoteTarget& target, std::string& reason) {
     target = RemoteTarget();
-    target.shown = ShownLocation(location);
+    target.shown = ShownLocation(given);
+    const std::string location = WithLowerScheme(given);
     if (location.rfind("http://", 0) == 0 || location.rfind("https://", 0) == 0) {
-        target.url = location;
+        target.url = EncodeAddress(location);
         return true;
     }
     const std::string path = location.substr(5); // after "s3://"
@@ -1260,9 +1288,10 @@ bool ListObjects(const std::string& location, std::vector<std::string>& names, s
 
 } // namespace
 
-bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
+bool ListBesideLocation(const std::string& given, std::vector<std::string>& names,
                         std::string& reason) {
     names.clear();
+    const std::string location = WithLowerScheme(given);
     const size_t slash = location.rfind('/');
     if (location.rfind("s3://", 0) != 0) {
         names.push_back(slash == std::string::npos ? location : location.substr(slash + 1));

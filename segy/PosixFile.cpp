@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,8 +90,12 @@ void SetLocationOpener(LocationOpener opener) {
 }
 
 bool IsLocation(const std::string& path) {
-    for (const char* scheme : {"http://", "https://", "s3://"})
-        if (path.rfind(scheme, 0) == 0)
+    // A scheme is the same in any letter case (HTTP:// as http://).
+    for (const std::string_view scheme : {"http://", "https://", "s3://"})
+        if (path.size() >= scheme.size() &&
+            std::equal(scheme.begin(), scheme.end(), path.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            }))
             return true;
     return false;
 }

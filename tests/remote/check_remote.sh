@@ -106,6 +106,12 @@ cmp -s "$work/local" "$work/remote" || fail "the listing of a long trace differs
     "$cli" export "$files/line.sgy" --output "$work/local.dbg" >/dev/null &&
     cmp -s "$work/local.dbg" "$work/remote.dbg" || fail "export differs over HTTP"
 
+# An address as a user pastes it: the scheme in capitals, a space left
+# unencoded in the path.
+"$cli" info "$files/bucket/a dir/line 1.sgy" >"$work/local" 2>&1
+"$cli" info "HTTP://127.0.0.1:$port/bucket/a dir/line 1.sgy" >"$work/remote" 2>&1
+cmp -s "$work/local" "$work/remote" || fail "a pasted address: $(head -c 300 "$work/remote")"
+
 # Headers alone, from a server that takes many ranges a request, one that
 # takes 200 at most, and one that sends the first range only.
 "$cli" scan --json "$files/spans.sgy" >"$work/local" 2>&1
