@@ -15,6 +15,13 @@
 
 namespace segy {
 
+bool IsSameLocalFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 int OpenRegularFile(const std::string& path) {
     if (path.empty()) {
         errno = ENOENT;

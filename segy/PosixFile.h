@@ -18,6 +18,11 @@ namespace segy {
 // kNotRegularFile for any other entry that is not a regular file.
 int OpenRegularFile(const std::string& path);
 
+// Whether two names lead to one file on disk, however they are spelled
+// (relative, "./", a symbolic or hard link): only the device and inode
+// decide. False when either does not exist.
+bool IsSameLocalFile(const std::string& first, const std::string& second);
+
 // The errno value OpenRegularFile gives an entry that is neither a regular
 // file nor a folder; no system call sets it.
 inline constexpr int kNotRegularFile = -2;

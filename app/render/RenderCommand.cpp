@@ -3,6 +3,8 @@
 
 #include "logic/SectionPainter.h"
 #include "logic/SectionScrolling.h"
+#include "segy/ByteSource.h"
+#include "segy/PosixFile.h"
 #include "viewer/QtCanvas.h"
 
 #include <QFile>
@@ -148,6 +150,13 @@ int RunRender(const Arguments& arguments) {
     in.hMaximum = TraceScrollMaximum(state->NumTraces, state->TracesPerScreen);
     in.vMaximum = RecordLengthMs(state->NumSamples, state->SampleInterval);
 
+    // The picture never replaces the data it shows.
+    if (!segy::IsLocation(state->CurrentFile) &&
+        segy::IsSameLocalFile(state->CurrentFile, output)) {
+        std::fprintf(stderr, "vantrel-cli render: cannot write %s: it is the SEG-Y file shown\n",
+                     output.c_str());
+        return kExitFileProblem;
+    }
     QImage image(in.width, in.height, QImage::Format_RGB32);
     if (image.isNull()) {
         std::fprintf(stderr, "vantrel-cli render: cannot allocate a %dx%d image\n", in.width,

@@ -5,6 +5,7 @@
 #include "viewer/TVantrel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -188,6 +189,20 @@ private slots:
                          QStringLiteral("--output"), dir.filePath(QStringLiteral("y.png"))})
                      .exitCode,
                  1);
+        // The picture never takes the place of the data, under any name.
+        QFile original(file);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray data = original.readAll();
+        original.close();
+        QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("link.sgy"))));
+        for (const QString& same : {file, dir.filePath(QStringLiteral("link.sgy"))}) {
+            const Run over =
+                RunCli({QStringLiteral("render"), file, QStringLiteral("--output"), same});
+            QCOMPARE(over.exitCode, 1);
+            QVERIFY2(over.errors.contains("it is the SEG-Y file shown"), over.errors);
+        }
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), data);
     }
 };
 
