@@ -12,12 +12,13 @@ namespace {
 // Headers are folded into the tables a few bytes of header at a time over a
 // batch of headers, so that the running minima and maxima of those bytes
 // stay in registers instead of going through memory for every header.
-constexpr int kFoldPartBytes = 16;
 static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
+static_assert(kAllFoldParts == (1u << (kTraceHeaderSize / kFoldPartBytes)) - 1);
 
 template <bool kBigEndian>
 [[gnu::always_inline]] inline void FoldHeadersAs(const unsigned char* first, int64_t count,
-                                                 int64_t stride, const FoldTables& tables) {
+                                                 int64_t stride, const FoldTables& tables,
+                                                 uint32_t varyingParts) {
     constexpr int kWords2 = kFoldPartBytes / 2;
     constexpr int kWords4 = kFoldPartBytes / 4;
     for (int part = 0; part < kTraceHeaderSize; part += kFoldPartBytes) {
@@ -37,7 +38,9 @@ template <bool kBigEndian>
             low2[j] = static_cast<int16_t>(min2[j]);
             high2[j] = static_cast<int16_t>(max2[j]);
         }
-        for (int64_t h = 0; h < count; ++h) {
+        const int64_t folded =
+            varyingParts >> (part / kFoldPartBytes) & 1 ? count : std::min<int64_t>(count, 1);
+        for (int64_t h = 0; h < folded; ++h) {
             const unsigned char* bytes = first + h * stride + part;
             int32_t w4[kWords4];
             int16_t w2[kWords2];
@@ -77,11 +80,11 @@ template <bool kBigEndian>
 [[gnu::target_clones("arch=x86-64-v2", "default")]]
 #endif
 void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 const FoldTables& tables) {
+                 const FoldTables& tables, uint32_t varyingParts) {
     if (littleEndian)
-        FoldHeadersAs<false>(first, count, stride, tables);
+        FoldHeadersAs<false>(first, count, stride, tables, varyingParts);
     else
-        FoldHeadersAs<true>(first, count, stride, tables);
+        FoldHeadersAs<true>(first, count, stride, tables, varyingParts);
 }
 
 } // namespace segy

@@ -16,9 +16,16 @@ struct FoldTables {
     int32_t* max2;
 };
 
+// Headers are folded in parts of this many bytes; a mask of parts has bit p
+// for bytes 16p to 16p + 15.
+constexpr int kFoldPartBytes = 16;
+constexpr uint32_t kAllFoldParts = (1u << (240 / kFoldPartBytes)) - 1;
+
 // Enters `count` headers, `stride` bytes apart from `first`, stored in the
-// given byte order, into the tables.
+// given byte order, into the tables. Parts outside `varyingParts` hold the
+// same bytes in every one of the headers, so only the first header's are
+// entered for them.
 void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 const FoldTables& tables);
+                 const FoldTables& tables, uint32_t varyingParts = kAllFoldParts);
 
 } // namespace segy

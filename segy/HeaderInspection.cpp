@@ -24,6 +24,8 @@ constexpr int kExtraKeyBytes[] = {221};
 constexpr int kChunkBytes = 8;
 constexpr int kChunks = kTraceHeaderSize / kChunkBytes;
 constexpr int kMostWordsPerChunk = 8;
+// A fold part is a whole number of chunks.
+static_assert(kFoldPartBytes % kChunkBytes == 0);
 
 // Slots of a word's set of distinct values: twice the bound keeps probing
 // short.
@@ -464,7 +466,7 @@ int64_t HeaderInspection::ColumnFirstTrace(int column) const {
 }
 
 void HeaderInspection::FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
-                                       int64_t firstTrace) {
+                                       int64_t firstTrace, uint32_t varyingParts) {
     const int64_t columns = Columns();
     const int64_t traces = std::max<int64_t>(expected_, 1);
     for (int64_t h = 0; h < count;) {
@@ -474,7 +476,8 @@ void HeaderInspection::FoldIntoColumns(const unsigned char* first, int64_t count
                                                  : std::numeric_limits<int64_t>::max();
         const int64_t n = std::min(count - h, std::max<int64_t>(end - trace, 1));
         WordExtremes& e = columns_[static_cast<size_t>(column)];
-        FoldHeaders(first + h * stride, n, stride, littleEndian_, {e.Min4, e.Max4, e.Min2, e.Max2});
+        FoldHeaders(first + h * stride, n, stride, littleEndian_, {e.Min4, e.Max4, e.Min2, e.Max2},
+                    varyingParts);
         columnUsed_[static_cast<size_t>(column)] += n;
         h += n;
     }
@@ -589,17 +592,36 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
                             int64_t firstTrace) {
     if (count <= 0)
         return;
-    FoldIntoColumns(first, count, stride, firstTrace);
     int64_t from = 0;
     if (firstTrace == 0) {
         StartHistories(first);
         from = 1;
     }
+    // The bytes that change anywhere in the block, a chunk at a time: a
+    // loop without branches over contiguous bytes, which also brings the
+    // block into the cache for what follows. Bytes that never change need
+    // neither following nor folding header by header.
+    uint64_t changed[kChunks] = {};
+    for (int64_t h = from; h < count; ++h) {
+        const unsigned char* header = first + h * stride;
+        const unsigned char* before = h ? header - stride : previous_.data();
+        for (int c = 0; c < kChunks; ++c) {
+            uint64_t now, then;
+            std::memcpy(&now, header + c * kChunkBytes, kChunkBytes);
+            std::memcpy(&then, before + c * kChunkBytes, kChunkBytes);
+            changed[c] |= now ^ then;
+        }
+    }
+    uint32_t varyingParts = 0;
+    for (int c = 0; c < kChunks; ++c)
+        if (changed[c])
+            varyingParts |= 1u << (c * kChunkBytes / kFoldPartBytes);
+    FoldIntoColumns(first, count, stride, firstTrace, varyingParts);
     if (from < count) {
         if (littleEndian_)
-            FollowBlock<false>(first, from, count, stride, firstTrace);
+            FollowBlock<false>(first, from, count, stride, firstTrace, changed);
         else
-            FollowBlock<true>(first, from, count, stride, firstTrace);
+            FollowBlock<true>(first, from, count, stride, firstTrace, changed);
     }
     for (int64_t h = 0; h < count; ++h) {
         const int64_t trace = firstTrace + h;
@@ -624,21 +646,8 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
 
 template <bool kBigEndian>
 void HeaderInspection::FollowBlock(const unsigned char* first, int64_t from, int64_t count,
-                                   int64_t stride, int64_t firstTrace) {
+                                   int64_t stride, int64_t firstTrace, const uint64_t* changed) {
     const WordTable& table = Table();
-    // The bytes that change anywhere in the block, a chunk at a time: a
-    // loop without branches over contiguous bytes.
-    uint64_t changed[kChunks] = {};
-    for (int64_t h = from; h < count; ++h) {
-        const unsigned char* header = first + h * stride;
-        const unsigned char* before = h ? header - stride : previous_.data();
-        for (int c = 0; c < kChunks; ++c) {
-            uint64_t now, then;
-            std::memcpy(&now, header + c * kChunkBytes, kChunkBytes);
-            std::memcpy(&then, before + c * kChunkBytes, kChunkBytes);
-            changed[c] |= now ^ then;
-        }
-    }
     // Where a scalar changes within the block, the words it scales need
     // each trace's scalar in trace order: the block is followed trace by
     // trace. Elsewhere each changing word is followed down the block on

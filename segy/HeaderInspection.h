@@ -196,10 +196,11 @@ private:
     void FollowChangedWords(const unsigned char* header, const unsigned char* previous,
                             int64_t trace);
     // Follows headers from..count-1 of a block, each after the one before
-    // it (the first after the last of the previous block).
+    // it (the first after the last of the previous block); `changed` has
+    // the bits of the header's 8-byte chunks that change in the block.
     template <bool kBigEndian>
     void FollowBlock(const unsigned char* first, int64_t from, int64_t count, int64_t stride,
-                     int64_t firstTrace);
+                     int64_t firstTrace, const uint64_t* changed);
     // Follows one word down a block; `at` is its first byte in the block's
     // first header.
     template <bool kBigEndian, bool kTwoByte>
@@ -208,9 +209,10 @@ private:
     void StartHistories(const unsigned char* header);
     // A word's extremes over the envelope's columns.
     void EnvelopeExtremes(int wordIndex, int32_t& min, int32_t& max) const;
-    // Folds the headers into the envelope's columns they belong to.
+    // Folds the headers into the envelope's columns they belong to; the
+    // parts outside `varyingParts` are alike in all of them (HeaderFold.h).
     void FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
-                         int64_t firstTrace);
+                         int64_t firstTrace, uint32_t varyingParts);
     int32_t ScalarIn(const unsigned char* header, int kind) const;
     void WorkOutGeometry();
 
