@@ -120,8 +120,8 @@ int RunHeaders(const Arguments& arguments) {
     // as `list` makes them; a file of no traces asked for all has no rows.
     if (parser.IsSet("traces") && first >= state->NumTraces) {
         std::fprintf(stderr, "vantrel-cli headers: %s holds no trace %lld (it has %lld)\n",
-                     state->CurrentFile.c_str(), static_cast<long long>(first),
-                     static_cast<long long>(state->NumTraces));
+                     segy::LocationWithoutCredentials(state->CurrentFile).c_str(),
+                     static_cast<long long>(first), static_cast<long long>(state->NumTraces));
         return kExitFileProblem;
     }
     last = std::min(last, state->NumTraces - 1);
@@ -178,7 +178,8 @@ int RunHeaders(const Arguments& arguments) {
             std::fprintf(stderr,
                          "vantrel-cli headers: %s ended before trace %lld; it was cut while "
                          "being read\n",
-                         state->CurrentFile.c_str(), static_cast<long long>(k));
+                         segy::LocationWithoutCredentials(state->CurrentFile).c_str(),
+                         static_cast<long long>(k));
         return kExitFileProblem;
     }
     return kExitOk;

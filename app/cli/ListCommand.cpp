@@ -2,6 +2,7 @@
 #include "app/cli/CliSupport.h"
 
 #include "logic/TraceListing.h"
+#include "segy/ByteSource.h"
 
 #include <cstdio>
 #include <memory>
@@ -32,8 +33,8 @@ int RunList(const Arguments& arguments) {
     const TraceSampleLines listing(*state, trace, messages);
     if (listing.Count() == 0 && state->NumSamples > 0) {
         std::fprintf(stderr, "vantrel-cli list: %s holds no trace %lld (it has %lld)\n",
-                     state->CurrentFile.c_str(), static_cast<long long>(trace),
-                     static_cast<long long>(state->NumTraces));
+                     segy::LocationWithoutCredentials(state->CurrentFile).c_str(),
+                     static_cast<long long>(trace), static_cast<long long>(state->NumTraces));
         return kExitFileProblem;
     }
     for (int64_t i = 0; i < listing.Count(); ++i)
