@@ -194,7 +194,8 @@ ExportResult ExportLocation(const std::string& location, const std::string& dest
         if (source.ReadAt(buffer.data(), block.length, block.offset) != block.length) {
             const std::string& failure = segy::LocationReadFailure();
             return {false, failure.empty()
-                               ? "Cannot read \"" + location + "\". " + kSourceEndedEarly
+                               ? "Cannot read \"" + segy::LocationWithoutCredentials(location) +
+                                     "\". " + kSourceEndedEarly
                                : failure};
         }
         std::string reason;
