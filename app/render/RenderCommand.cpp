@@ -4,6 +4,7 @@
 #include "logic/SectionPainter.h"
 #include "logic/SectionScrolling.h"
 #include "segy/ByteSource.h"
+#include "segy/DecimalText.h"
 #include "segy/PosixFile.h"
 #include "viewer/QtCanvas.h"
 
@@ -135,6 +136,12 @@ int RunRender(const Arguments& arguments) {
     in.hPosition = std::max(in.hPosition, 0);
     in.vPosition = std::max(in.vPosition, 0);
     in.gainText = parser.Value("gain");
+    // The window keeps its last gain for a gain box that holds no number;
+    // on the command line there is no last gain, so a wrong one is said.
+    if (double gain = 0; parser.IsSet("gain") && !segy::ParseDecimalNumber(in.gainText, gain)) {
+        std::fprintf(stderr, "vantrel-cli render: --gain takes a number, such as 2.5\n");
+        return kExitUsage;
+    }
     if (parser.IsSet("two-byte"))
         state->FourByteMode = 0;
     if (!DisplayOptions(parser, state->Display))

@@ -172,6 +172,12 @@ private slots:
                          QStringLiteral("wide")})
                      .exitCode,
                  2);
+        // A gain that is no number is refused: there is no last gain to keep.
+        const Run gain = RunCli({QStringLiteral("render"), file, QStringLiteral("--output"),
+                                 dir.filePath(QStringLiteral("g.png")), QStringLiteral("--gain"),
+                                 QStringLiteral("2,5")});
+        QCOMPARE(gain.exitCode, 2);
+        QVERIFY2(gain.errors.contains("--gain takes a number"), gain.errors);
         // An image too big to allocate says so.
         const Run huge = RunCli({QStringLiteral("render"), file, QStringLiteral("--output"),
                                  dir.filePath(QStringLiteral("z.png")), QStringLiteral("--size"),
