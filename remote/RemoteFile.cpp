@@ -53,13 +53,21 @@ std::string WithLowerScheme(std::string location) {
 
 // An address as typed or pasted, with the characters an address cannot
 // hold as they are (spaces, quotes, letters beyond ASCII) percent-encoded,
-// as a browser sends them; what is already encoded stays as it is.
+// as a browser sends them; what is already encoded (a % and two hex
+// digits) stays as it is.
 std::string EncodeAddress(const std::string& address) {
     static const char* const kHex = "0123456789ABCDEF";
+    const auto encoded = [&address](size_t i) {
+        return i + 2 < address.size() &&
+               std::isxdigit(static_cast<unsigned char>(address[i + 1])) &&
+               std::isxdigit(static_cast<unsigned char>(address[i + 2]));
+    };
     std::string out;
-    for (const char ch : address) {
+    for (size_t i = 0; i < address.size(); ++i) {
+        const char ch = address[i];
         const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch)) {
+        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch) ||
+            (ch == '%' && !encoded(i))) {
             out += '%';
             out += kHex[c >> 4];
             out += kHex[c & 15];

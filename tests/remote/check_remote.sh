@@ -20,6 +20,7 @@ work=$(mktemp -d)
 files=$work/files
 mkdir -p "$files/bucket/a dir"
 cp "$file" "$files/line.sgy"
+cp "$file" "$files/50%.sgy"
 cp "$file" "$files/bucket/a dir/line 1.sgy"
 for name in "line 2.SGY" "line 3.sgy" "notes.txt" "sub/line 4.sgy"; do
     mkdir -p "$(dirname "$files/bucket/a dir/$name")"
@@ -111,6 +112,8 @@ cmp -s "$work/local" "$work/remote" || fail "the listing of a long trace differs
 "$cli" info "$files/bucket/a dir/line 1.sgy" >"$work/local" 2>&1
 "$cli" info "HTTP://127.0.0.1:$port/bucket/a dir/line 1.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" || fail "a pasted address: $(head -c 300 "$work/remote")"
+"$cli" info "$url/50%.sgy" >"$work/remote" 2>&1
+cmp -s "$work/local" "$work/remote" || fail "a % in a name: $(head -c 300 "$work/remote")"
 
 # Headers alone, from a server that takes many ranges a request, one that
 # takes 200 at most, and one that sends the first range only.
