@@ -288,20 +288,21 @@ struct HeaderInspection::History {
         prev = first = segmentMin = segmentMax = value;
     }
 
-    // The changes of `n` traces in a row from `trace`, each by `step` (not
-    // 0) from the one before: value, value + step, ... As `n` calls of
+    // The changes at `n` traces `every` traces apart from `trace`, each by
+    // `step` (not 0) from the one before: value, value + step, ... (the
+    // word holding each value until the next change). As `n` calls of
     // Change, which the first two are; after them every further change is
-    // one trace after the last and of the same size, so that only counts,
-    // the last value and trace, the extremes and the distinct values move.
-    void ChangeRun(int32_t value, int64_t step, int64_t n, int64_t trace) {
+    // as far from the last and of the same size, so that only counts, the
+    // last value and trace, the extremes and the distinct values move.
+    void ChangeRun(int32_t value, int64_t step, int64_t n, int64_t trace, int64_t every = 1) {
         Change(value, trace);
         if (n < 2)
             return;
-        Change(static_cast<int32_t>(value + step), trace + 1);
+        Change(static_cast<int32_t>(value + step), trace + every);
         const int64_t rest = n - 2;
         if (rest == 0)
             return;
-        const int64_t lastTrace = trace + n - 1;
+        const int64_t lastTrace = trace + every * (n - 1);
         const auto last = static_cast<int32_t>(value + step * (n - 1));
         DirectionRun& direction = step > 0 ? up : down;
         direction.count += rest;
@@ -707,9 +708,38 @@ void HeaderInspection::FollowColumn(const unsigned char* at, int64_t from, int64
             last = next;
             ++end;
         }
-        history.ChangeRun(value, step, end - h, firstTrace + h);
-        previous = last;
-        h = end;
+        if (end > h + 1) {
+            history.ChangeRun(value, step, end - h, firstTrace + h);
+            previous = last;
+            h = end;
+            continue;
+        }
+        // Keys that move every few traces (a CDP number every second trace,
+        // a shot number every channel count) change by the same step as
+        // many traces apart: such a stretch is taken whole too.
+        int64_t next = h + 1;
+        while (next < count && valueAt(next) == value)
+            ++next;
+        int64_t changes = 1;
+        int64_t every = next - h;
+        if (next < count && int64_t{valueAt(next)} - value == step) {
+            last = value;
+            for (int64_t k = next;; k += every) {
+                // Change k holds from k on; the stretch goes on while the
+                // next change comes as far on, by the same step.
+                last = static_cast<int32_t>(last + step);
+                ++changes;
+                int64_t held = k + 1;
+                while (held < count && held < k + every && valueAt(held) == last)
+                    ++held;
+                if (held < k + every || held >= count || int64_t{valueAt(held)} - last != step)
+                    break;
+            }
+        }
+        history.ChangeRun(value, step, changes, firstTrace + h, every);
+        previous = static_cast<int32_t>(value + step * (changes - 1));
+        // Up to `next` a single change's value only held on.
+        h = changes == 1 ? next : h + every * (changes - 1) + 1;
     }
 }
 

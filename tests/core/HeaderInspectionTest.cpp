@@ -1,6 +1,7 @@
 // What the full scan learns about trace headers: each field's character and
 // the survey's geometry, on written files of known layout, on bad headers,
 // and on the shared corpus's cubes.
+#include "segy/ByteOrder.h"
 #include "segy/HeaderScan.h"
 #include "tests/support/SegyWriter.h"
 #include "tests/support/TestFiles.h"
@@ -296,6 +297,62 @@ TEST(HeaderInspection, EveryEnvelopeColumnHoldsItsOwnTracesExtremes) {
             ASSERT_EQ(foundLow, low) << "byte " << byte << ", column " << c;
             ASSERT_EQ(foundHigh, high) << "byte " << byte << ", column " << c;
         }
+    }
+}
+
+TEST(HeaderInspection, StretchesTakenWholeReadAsTracesTakenOneByOne) {
+    // Words that step every few traces, now and then out of step, with
+    // steps that alternate, runs, restarts and noise: followed over whole
+    // blocks, where stretches of like changes are taken at once, each
+    // word's character must be what following the traces one by one gives.
+    std::mt19937 random(20261209);
+    const int traces = 6000;
+    std::vector<unsigned char> headers(static_cast<size_t>(traces) * kTraceHeaderSize);
+    const int bytes[] = {1, 5, 9, 13, 17, 21, 25, 181, 185, 189};
+    for (int w = 0; w < 10; ++w) {
+        const int every = 1 + static_cast<int>(random() % 9);
+        const int step = static_cast<int>(random() % 5) - 2;
+        int32_t value = static_cast<int32_t>(random() % 1000);
+        for (int t = 0; t < traces; ++t) {
+            const uint32_t roll = random() % 1000;
+            if (w == 9 && roll < 500)
+                value += roll % 2 ? 12 : 13; // steps that alternate
+            else if (t % every == 0 && roll >= 3)
+                value += step == 0 ? 1 : step;
+            else if (roll < 3)
+                value += static_cast<int32_t>(random() % 7) - 3; // out of step
+            if (w == 8 && t % 500 == 499)
+                value = 7; // a restart
+            StoreBig32(&headers[static_cast<size_t>(t) * kTraceHeaderSize + bytes[w] - 1],
+                       static_cast<uint32_t>(value));
+        }
+    }
+    HeaderInspection whole, oneByOne;
+    whole.Start(traces, 0);
+    oneByOne.Start(traces, 0);
+    for (int t = 0; t < traces; t += 2048)
+        whole.Take(&headers[static_cast<size_t>(t) * kTraceHeaderSize], std::min(2048, traces - t),
+                   kTraceHeaderSize, t);
+    for (int t = 0; t < traces; ++t)
+        oneByOne.Take(&headers[static_cast<size_t>(t) * kTraceHeaderSize], 1, kTraceHeaderSize, t);
+    whole.Finish();
+    oneByOne.Finish();
+    for (int byte : bytes) {
+        const int w = InspectedWordIndex(byte, FieldType::Int32);
+        const WordCharacter& a = whole.Character(w);
+        const WordCharacter& b = oneByOne.Character(w);
+        SCOPED_TRACE("byte " + std::to_string(byte));
+        EXPECT_EQ(a.kind, b.kind);
+        EXPECT_EQ(a.strict, b.strict);
+        EXPECT_EQ(a.step, b.step);
+        EXPECT_EQ(a.stepGcd, b.stepGcd);
+        EXPECT_EQ(a.every, b.every);
+        EXPECT_EQ(a.period, b.period);
+        EXPECT_EQ(a.restarts, b.restarts);
+        EXPECT_EQ(a.changes, b.changes);
+        EXPECT_EQ(a.distinct, b.distinct);
+        EXPECT_EQ(a.last, b.last);
+        EXPECT_EQ(a.restartValue, b.restartValue);
     }
 }
 
