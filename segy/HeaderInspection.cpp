@@ -1024,18 +1024,29 @@ void HeaderInspection::WorkOutGeometry() {
         // The corners: an affine map from inline and crossline to the first
         // coordinate pair that moves, fitted to the sampled headers, and
         // given only where every sampled trace lies on it.
-        const int il = InspectedWordIndex(g.inlineKey.firstByte, FieldType::Int32);
-        const int xl = InspectedWordIndex(g.crosslineKey.firstByte, FieldType::Int32);
+        // A sampled trace's inline and crossline, and a pair's coordinates
+        // scaled, read straight from its header: the fits go over thousands.
+        const int ilAt = g.inlineKey.firstByte - 1;
+        const int xlAt = g.crosslineKey.firstByte - 1;
+        const int scalarAt = ScalarFieldByte(FieldScalar::Coordinate) - 1;
+        const auto sampled = [&](int64_t i, int xAt, double& a, double& b, double& x, double& y) {
+            const unsigned char* header = SampleHeader(i);
+            a = static_cast<int32_t>(Load32(header + ilAt, littleEndian_));
+            b = static_cast<int32_t>(Load32(header + xlAt, littleEndian_));
+            const int scalar = static_cast<int16_t>(Load16(header + scalarAt, littleEndian_));
+            x = ApplyScalar(static_cast<int32_t>(Load32(header + xAt, littleEndian_)), scalar);
+            y = ApplyScalar(static_cast<int32_t>(Load32(header + xAt + 4, littleEndian_)), scalar);
+        };
         for (int p = 0; p < kCoordinatePairs && !g.hasCorners; ++p) {
             const AreaExtent& e = g.extents[p];
             if (!e.known || (e.minX == e.maxX && e.minY == e.maxY))
                 continue;
+            const int xAt = kCoordinatePairX[p] - 1;
             double m[3][3] = {}, vx[3] = {}, vy[3] = {};
             for (int64_t i = 0; i < Samples(); ++i) {
-                const double r[3] = {1.0, static_cast<double>(SampleValue(i, il)),
-                                     static_cast<double>(SampleValue(i, xl))};
-                double x, y;
-                SampleCoordinates(i, static_cast<CoordinatePair>(p), x, y);
+                double il, xl, x, y;
+                sampled(i, xAt, il, xl, x, y);
+                const double r[3] = {1.0, il, xl};
                 for (int a = 0; a < 3; ++a) {
                     for (int b = 0; b < 3; ++b)
                         m[a][b] += r[a] * r[b];
@@ -1050,12 +1061,14 @@ void HeaderInspection::WorkOutGeometry() {
             const double binXl = std::hypot(ax[2], ay[2]) * std::llabs(g.crosslineKey.step);
             const double tolerance = 0.25 * std::min(binIl, binXl) + 1e-6;
             bool fits = binIl > 0 && binXl > 0;
+            // Distances compared squared: coordinates of 32-bit words, even
+            // scaled up by 10^4, square far inside a double's range.
             for (int64_t i = 0; i < Samples() && fits; ++i) {
-                const double a = SampleValue(i, il), b = SampleValue(i, xl);
-                double x, y;
-                SampleCoordinates(i, static_cast<CoordinatePair>(p), x, y);
-                fits = std::hypot(ax[0] + ax[1] * a + ax[2] * b - x,
-                                  ay[0] + ay[1] * a + ay[2] * b - y) <= tolerance;
+                double a, b, x, y;
+                sampled(i, xAt, a, b, x, y);
+                const double dx = ax[0] + ax[1] * a + ax[2] * b - x;
+                const double dy = ay[0] + ay[1] * a + ay[2] * b - y;
+                fits = dx * dx + dy * dy <= tolerance * tolerance;
             }
             if (!fits)
                 continue;

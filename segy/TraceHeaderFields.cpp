@@ -272,12 +272,4 @@ int ScalarFieldByte(FieldScalar scalar) {
     }
 }
 
-double ApplyScalar(int32_t value, int32_t scalar) {
-    if (scalar > 0)
-        return static_cast<double>(value) * scalar;
-    if (scalar < 0)
-        return static_cast<double>(value) / -static_cast<double>(scalar);
-    return value;
-}
-
 } // namespace segy

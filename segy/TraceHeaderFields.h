@@ -72,7 +72,14 @@ int32_t FieldValue(const unsigned char* header, const TraceHeaderField& field,
 int ScalarFieldByte(FieldScalar scalar);
 
 // A value with the standard's scalar applied: a positive scalar multiplies,
-// a negative one divides by its magnitude, and 0 counts as 1.
-double ApplyScalar(int32_t value, int32_t scalar);
+// a negative one divides by its magnitude, and 0 counts as 1. Inline: the
+// geometry fits apply it to thousands of sampled coordinates.
+inline double ApplyScalar(int32_t value, int32_t scalar) {
+    if (scalar > 0)
+        return static_cast<double>(value) * scalar;
+    if (scalar < 0)
+        return static_cast<double>(value) / -static_cast<double>(scalar);
+    return value;
+}
 
 } // namespace segy
