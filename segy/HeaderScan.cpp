@@ -13,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -68,7 +69,10 @@ public:
         try {
             blocks_.resize(kBlocks);
             for (int b = 0; b < kBlocks; ++b) {
-                blocks_[b].bytes.resize(static_cast<size_t>(kBlockHeaders) * kTraceHeaderSize);
+                // Left uninitialised: every header is written before it is read,
+                // and clearing megabytes would come before the first one.
+                blocks_[b].bytes.reset(
+                    new unsigned char[static_cast<size_t>(kBlockHeaders) * kTraceHeaderSize]);
                 free_.push_back(b);
             }
             thread_ = std::thread([this] { Run(); });
@@ -91,7 +95,7 @@ public:
             if (filling_ < 0)
                 StartBlock(firstTrace + h);
             Block& block = blocks_[filling_];
-            std::memcpy(block.bytes.data() + block.count * kTraceHeaderSize, first + h * stride,
+            std::memcpy(block.bytes.get() + block.count * kTraceHeaderSize, first + h * stride,
                         kTraceHeaderSize);
             if (++block.count == kBlockHeaders)
                 Submit();
@@ -111,7 +115,7 @@ public:
             Submit();
         if (filling_ < 0)
             StartBlock(runTrace_);
-        return blocks_[filling_].bytes.data() + blocks_[filling_].count * kTraceHeaderSize;
+        return blocks_[filling_].bytes.get() + blocks_[filling_].count * kTraceHeaderSize;
     }
     void RunFilled(int64_t count) override {
         blocks_[filling_].count += count;
@@ -142,7 +146,7 @@ private:
     static constexpr int64_t kBlockHeaders = 2048;
     static_assert(kBlockHeaders >= kMappedRunHeaders, "a block holds at least one run");
     struct Block {
-        std::vector<unsigned char> bytes;
+        std::unique_ptr<unsigned char[]> bytes;
         int64_t firstTrace = 0;
         int64_t count = 0;
     };
@@ -177,7 +181,7 @@ private:
                 b = full_.front();
                 full_.pop_front();
             }
-            inspection_->Take(blocks_[b].bytes.data(), blocks_[b].count, kTraceHeaderSize,
+            inspection_->Take(blocks_[b].bytes.get(), blocks_[b].count, kTraceHeaderSize,
                               blocks_[b].firstTrace);
             {
                 std::lock_guard lock(mutex_);
