@@ -143,6 +143,12 @@ public:
 
 private:
     static constexpr int kBlocks = 4;
+    // A block of headers takes the reader a few tenths of a millisecond
+    // from a local file; after 20 ms without one, the reader is waiting on
+    // something slower (the network, the window's events).
+    static constexpr auto kQuickPoll = std::chrono::microseconds(200);
+    static constexpr int kQuickPolls = 100;
+    static constexpr auto kIdlePoll = std::chrono::milliseconds(10);
     static constexpr int64_t kBlockHeaders = 2048;
     static_assert(kBlockHeaders >= kMappedRunHeaders, "a block holds at least one run");
     struct Block {
@@ -161,21 +167,30 @@ private:
         blocks_[filling_].count = 0;
     }
 
+    // Queues the filled block without waking the inspection's thread, which
+    // looks for blocks on its own (Run).
     void Submit() {
         {
             std::lock_guard lock(mutex_);
             full_.push_back(filling_);
         }
         filling_ = -1;
-        changed_.notify_all();
     }
 
+    // The inspection's thread. A thread woken by another is often moved onto
+    // the waker's processor, and the reader and the inspection then take
+    // turns on one processor while another stands idle (a full scan then
+    // takes half as long again). So the reader does not wake this thread
+    // for each block: the thread looks for blocks every so often, more
+    // rarely while none come (a scan over a slow network), and is woken
+    // only when the scan ends.
     void Run() {
         for (;;) {
             int b;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return !full_.empty() || closed_; });
+                for (int polls = 0; full_.empty() && !closed_; ++polls)
+                    changed_.wait_for(lock, polls < kQuickPolls ? kQuickPoll : kIdlePoll);
                 if (full_.empty())
                     return;
                 b = full_.front();
