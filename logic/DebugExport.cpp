@@ -61,16 +61,6 @@ private:
     int fd_;
 };
 
-// The name may differ in every way (relative, "./", a symbolic or hard link)
-// and still be the same file: only the device and inode decide.
-bool IsSameFile(int sourceFd, const std::string& destinationPath) {
-    struct stat source {};
-    struct stat destination {};
-    if (::fstat(sourceFd, &source) != 0 || ::stat(destinationPath.c_str(), &destination) != 0)
-        return false;
-    return source.st_dev == destination.st_dev && source.st_ino == destination.st_ino;
-}
-
 // Reads exactly `length` bytes from `offset` of a local file; false on a
 // failed or short read, with the reason.
 bool ReadBlock(int fd, const DebugBlock& block, char* buffer, std::string& reason) {
@@ -222,7 +212,7 @@ ExportResult ExportDebugFile(const std::string& sourcePath, const std::string& d
 
     // Writing the debug file over its own source would replace the data the
     // user asked to excerpt.
-    if (IsSameFile(source.Get(), destinationPath))
+    if (segy::IsSameLocalFile(source.Get(), destinationPath))
         return Failure("create", destinationPath, kDestinationIsSource);
 
     TemporaryBeside destination(destinationPath);

@@ -26,19 +26,23 @@ std::string Environment(const char* name) {
     return value ? value : "";
 }
 
+// Appends a byte as an address escapes it: %XX.
+void AppendEscaped(std::string& out, unsigned char c) {
+    static const char* const kHex = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+}
+
 // A key's characters as an address path carries them.
 std::string EncodePath(const std::string& text) {
-    static const char* const kHex = "0123456789ABCDEF";
     std::string out;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || c == '/') {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || c == '/')
             out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
+        else
+            AppendEscaped(out, c);
     }
     return out;
 }
@@ -56,7 +60,6 @@ std::string WithLowerScheme(std::string location) {
 // as a browser sends them; what is already encoded (a % and two hex
 // digits) stays as it is.
 std::string EncodeAddress(const std::string& address) {
-    static const char* const kHex = "0123456789ABCDEF";
     const auto encoded = [&address](size_t i) {
         return i + 2 < address.size() &&
                std::isxdigit(static_cast<unsigned char>(address[i + 1])) &&
@@ -66,14 +69,10 @@ std::string EncodeAddress(const std::string& address) {
     for (size_t i = 0; i < address.size(); ++i) {
         const char ch = address[i];
         const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch) ||
-            (ch == '%' && !encoded(i))) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
+        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch) || (ch == '%' && !encoded(i)))
+            AppendEscaped(out, c);
+        else
             out += ch;
-        }
     }
     return out;
 }

@@ -1028,24 +1028,20 @@ void HeaderInspection::WorkOutGeometry() {
         // scaled, read straight from its header: the fits go over thousands.
         const int ilAt = g.inlineKey.firstByte - 1;
         const int xlAt = g.crosslineKey.firstByte - 1;
-        const int scalarAt = ScalarFieldByte(FieldScalar::Coordinate) - 1;
-        const auto sampled = [&](int64_t i, int xAt, double& a, double& b, double& x, double& y) {
+        const auto sampled = [&](int64_t i, int pair, double& a, double& b, double& x, double& y) {
             const unsigned char* header = SampleHeader(i);
             a = static_cast<int32_t>(Load32(header + ilAt, littleEndian_));
             b = static_cast<int32_t>(Load32(header + xlAt, littleEndian_));
-            const int scalar = static_cast<int16_t>(Load16(header + scalarAt, littleEndian_));
-            x = ApplyScalar(static_cast<int32_t>(Load32(header + xAt, littleEndian_)), scalar);
-            y = ApplyScalar(static_cast<int32_t>(Load32(header + xAt + 4, littleEndian_)), scalar);
+            SampleCoordinates(i, static_cast<CoordinatePair>(pair), x, y);
         };
         for (int p = 0; p < kCoordinatePairs && !g.hasCorners; ++p) {
             const AreaExtent& e = g.extents[p];
             if (!e.known || (e.minX == e.maxX && e.minY == e.maxY))
                 continue;
-            const int xAt = kCoordinatePairX[p] - 1;
             double m[3][3] = {}, vx[3] = {}, vy[3] = {};
             for (int64_t i = 0; i < Samples(); ++i) {
                 double il, xl, x, y;
-                sampled(i, xAt, il, xl, x, y);
+                sampled(i, p, il, xl, x, y);
                 const double r[3] = {1.0, il, xl};
                 for (int a = 0; a < 3; ++a) {
                     for (int b = 0; b < 3; ++b)
@@ -1065,7 +1061,7 @@ void HeaderInspection::WorkOutGeometry() {
             // scaled up by 10^4, square far inside a double's range.
             for (int64_t i = 0; i < Samples() && fits; ++i) {
                 double a, b, x, y;
-                sampled(i, xAt, a, b, x, y);
+                sampled(i, p, a, b, x, y);
                 const double dx = ax[0] + ax[1] * a + ax[2] * b - x;
                 const double dy = ay[0] + ay[1] * a + ay[2] * b - y;
                 fits = dx * dx + dy * dy <= tolerance * tolerance;

@@ -15,11 +15,21 @@
 
 namespace segy {
 
+namespace {
+bool IsSameEntry(const struct stat& a, const std::string& path) {
+    struct stat b {};
+    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+} // namespace
+
 bool IsSameLocalFile(const std::string& first, const std::string& second) {
     struct stat a {};
-    struct stat b {};
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return ::stat(first.c_str(), &a) == 0 && IsSameEntry(a, second);
+}
+
+bool IsSameLocalFile(int fd, const std::string& path) {
+    struct stat a {};
+    return ::fstat(fd, &a) == 0 && IsSameEntry(a, path);
 }
 
 int OpenRegularFile(const std::string& path) {

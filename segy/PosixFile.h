@@ -22,6 +22,8 @@ int OpenRegularFile(const std::string& path);
 // (relative, "./", a symbolic or hard link): only the device and inode
 // decide. False when either does not exist.
 bool IsSameLocalFile(const std::string& first, const std::string& second);
+// The same for a file already open as `fd`.
+bool IsSameLocalFile(int fd, const std::string& path);
 
 // The errno value OpenRegularFile gives an entry that is neither a regular
 // file nor a folder; no system call sets it.
