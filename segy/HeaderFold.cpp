@@ -13,7 +13,6 @@ namespace {
 // batch of headers, so that the running minima and maxima of those bytes
 // stay in registers instead of going through memory for every header.
 static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
-static_assert(kAllFoldParts == (1u << (kTraceHeaderSize / kFoldPartBytes)) - 1);
 
 template <bool kBigEndian>
 [[gnu::always_inline]] inline void FoldHeadersAs(const unsigned char* first, int64_t count,

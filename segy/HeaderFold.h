@@ -3,6 +3,8 @@
 // and of the envelope the scan's inspection keeps.
 #pragma once
 
+#include "segy/SegyFormat.h"
+
 #include <cstdint>
 
 namespace segy {
@@ -19,7 +21,7 @@ struct FoldTables {
 // Headers are folded in parts of this many bytes; a mask of parts has bit p
 // for bytes 16p to 16p + 15.
 constexpr int kFoldPartBytes = 16;
-constexpr uint32_t kAllFoldParts = (1u << (240 / kFoldPartBytes)) - 1;
+constexpr uint32_t kAllFoldParts = (1u << (kTraceHeaderSize / kFoldPartBytes)) - 1;
 
 // Enters `count` headers, `stride` bytes apart from `first`, stored in the
 // given byte order, into the tables. Parts outside `varyingParts` hold the

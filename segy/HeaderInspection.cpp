@@ -517,10 +517,6 @@ const unsigned char* HeaderInspection::SampleHeader(int64_t i) const {
     return sampleHeaders_.data() + i * kTraceHeaderSize;
 }
 
-int32_t HeaderInspection::SampleValue(int64_t i, int wordIndex) const {
-    return WordValue(SampleHeader(i), InspectedWords()[wordIndex], littleEndian_);
-}
-
 void HeaderInspection::SampleCoordinates(int64_t i, CoordinatePair pair, double& x,
                                          double& y) const {
     const unsigned char* header = SampleHeader(i);

@@ -184,8 +184,6 @@ public:
         return static_cast<int64_t>(sampleHeaders_.size()) / kTraceHeaderSize;
     }
     const unsigned char* SampleHeader(int64_t i) const;
-    // A word's value in a sampled header.
-    int32_t SampleValue(int64_t i, int wordIndex) const;
     // A pair's scaled coordinates in a sampled header.
     void SampleCoordinates(int64_t i, CoordinatePair pair, double& x, double& y) const;
 
