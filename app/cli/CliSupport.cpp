@@ -182,6 +182,13 @@ bool ParseDecimal(const std::string& text, double& value) {
     return ParseAll(text, value);
 }
 
+int NoSuchTrace(const char* command, const ViewerState& state, int64_t trace) {
+    std::fprintf(stderr, "vantrel-cli %s: %s holds no trace %lld (it has %lld)\n", command,
+                 segy::LocationWithoutCredentials(state.CurrentFile).c_str(),
+                 static_cast<long long>(trace), static_cast<long long>(state.NumTraces));
+    return kExitFileProblem;
+}
+
 int WithLocationFailures(int exitCode) {
     const std::string& failure = segy::LocationReadFailure();
     if (failure.empty())

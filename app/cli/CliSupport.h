@@ -83,6 +83,10 @@ bool ParseDecimal(const std::string& text, double& value);
 // `text` without the blanks around it.
 std::string Trimmed(const std::string& text);
 
+// Says on standard error that the command's file holds no trace `trace`,
+// naming the file without any password; returns kExitFileProblem.
+int NoSuchTrace(const char* command, const ViewerState& state, int64_t trace);
+
 // A command's exit code, after a read of a location that failed part way
 // (which the core took for the file's end) is reported: then 1.
 int WithLocationFailures(int exitCode);

@@ -118,12 +118,8 @@ int RunHeaders(const Arguments& arguments) {
     }
     // Traces asked for by number that the file does not hold are an error,
     // as `list` makes them; a file of no traces asked for all has no rows.
-    if (parser.IsSet("traces") && first >= state->NumTraces) {
-        std::fprintf(stderr, "vantrel-cli headers: %s holds no trace %lld (it has %lld)\n",
-                     segy::LocationWithoutCredentials(state->CurrentFile).c_str(),
-                     static_cast<long long>(first), static_cast<long long>(state->NumTraces));
-        return kExitFileProblem;
-    }
+    if (parser.IsSet("traces") && first >= state->NumTraces)
+        return NoSuchTrace("headers", *state, first);
     last = std::min(last, state->NumTraces - 1);
 
     if (json) {

@@ -2,7 +2,6 @@
 #include "app/cli/CliSupport.h"
 
 #include "logic/TraceListing.h"
-#include "segy/ByteSource.h"
 
 #include <cstdio>
 #include <memory>
@@ -31,12 +30,8 @@ int RunList(const Arguments& arguments) {
     // Line by line, so that a trace of millions of samples streams out in
     // the memory of a few blocks.
     const TraceSampleLines listing(*state, trace, messages);
-    if (listing.Count() == 0 && state->NumSamples > 0) {
-        std::fprintf(stderr, "vantrel-cli list: %s holds no trace %lld (it has %lld)\n",
-                     segy::LocationWithoutCredentials(state->CurrentFile).c_str(),
-                     static_cast<long long>(trace), static_cast<long long>(state->NumTraces));
-        return kExitFileProblem;
-    }
+    if (listing.Count() == 0 && state->NumSamples > 0)
+        return NoSuchTrace("list", *state, trace);
     for (int64_t i = 0; i < listing.Count(); ++i)
         std::printf("%s\n", listing.Line(i).c_str());
     return kExitOk;
