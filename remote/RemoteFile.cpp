@@ -377,9 +377,17 @@ public:
         failure_.clear();
         cancelled_ = false;
         int64_t copied = 0;
-        while (copied < count && ReadLocked(lock, waiting, out + copied * pieceBytes, pieceBytes,
-                                            offset + copied * stride) == pieceBytes)
+        while (copied < count) {
+            unsigned char* to = out + copied * pieceBytes;
+            const int64_t at = offset + copied * stride;
+            if (const int64_t run = CopyKeptRun(to, at, stride, pieceBytes, count - copied)) {
+                copied += run;
+                continue;
+            }
+            if (ReadLocked(lock, waiting, to, pieceBytes, at) != pieceBytes)
+                break;
             ++copied;
+        }
         return copied;
     }
 
@@ -388,19 +396,78 @@ public:
     // holds; a large range the stream does not cover starts one.
     void AdviseWillNeed(int64_t offset, int64_t count) const override {
         std::lock_guard lock(mutex_);
+        AdviseLocked(offset, count);
+    }
+
+    // As AdviseWillNeed, for a reader that takes only the pieces of a
+    // pattern from a large range: a stream started for it keeps only those
+    // bytes of what arrives, which spares copying the rest.
+    void AdviseWillNeedPieces(int64_t offset, int64_t count, int64_t firstPiece, int64_t stride,
+                              int64_t pieceBytes) const override {
+        std::lock_guard lock(mutex_);
+        const PiecePattern pattern{firstPiece, stride, pieceBytes};
+        if (!stopping_ && offset < size_ && count >= kBlockBytes / 2) {
+            // The stream running for these pieces delivers them, or has.
+            if (streaming_ && filtering_ && pattern == kept_)
+                return;
+            if (!streaming_) {
+                for (int64_t b = offset / kBlockBytes;
+                     b * kBlockBytes < std::min(size_, offset + count); ++b)
+                    if (!Find(blocks_, b) && !(pattern == kept_ && Find(keptBlocks_, b))) {
+                        StartStream(b, pattern);
+                        return;
+                    }
+                return;
+            }
+        }
+        AdviseLocked(offset, count);
+    }
+
+    int64_t PiecesAloneFrom() const override {
+        return manyRanges_ ? manyRangesPiecesFrom_.load() : kOneRangePiecesFrom;
+    }
+
+    std::string Failure() const override {
+        std::lock_guard lock(mutex_);
+        return failure_.empty() ? failure_ : "Cannot read \"" + target_.shown + "\". " + failure_;
+    }
+
+private:
+    class Waiting;
+
+    // Pieces a reader takes from every trace: `bytes` bytes at `first` and
+    // every `stride` bytes after. A stride of 0 is no pattern.
+    struct PiecePattern {
+        int64_t first = 0;
+        int64_t stride = 0;
+        int64_t bytes = 0;
+        bool operator==(const PiecePattern&) const = default;
+        bool Holds(int64_t at) const {
+            return stride > 0 && at >= first && (at - first) % stride < bytes;
+        }
+        // How many bytes of the pieces lie before `at`.
+        int64_t BytesBefore(int64_t at) const {
+            if (stride <= 0 || at <= first)
+                return 0;
+            return (at - first) / stride * bytes + std::min((at - first) % stride, bytes);
+        }
+    };
+
+    // AdviseWillNeed with the lock held.
+    void AdviseLocked(int64_t offset, int64_t count) const {
         if (stopping_ || offset >= size_)
             return;
         const bool large = count >= kBlockBytes / 2;
         // A reader that asks for large ranges one after the other reads the
         // file front to back: one transfer to its end carries it at the
         // connection's full speed, with one round trip.
-        if (large && StreamCovers(offset))
+        if (large && !filtering_ && InStreamWindow(offset))
             return;
         if (large && !streaming_) {
             for (int64_t b = offset / kBlockBytes;
                  b * kBlockBytes < std::min(size_, offset + count); ++b)
                 if (!Find(blocks_, b)) {
-                    StartStream(b);
+                    StartStream(b, PiecePattern{});
                     return;
                 }
         }
@@ -427,18 +494,6 @@ public:
         wanted_.notify_all();
     }
 
-    int64_t PiecesAloneFrom() const override {
-        return manyRanges_ ? manyRangesPiecesFrom_.load() : kOneRangePiecesFrom;
-    }
-
-    std::string Failure() const override {
-        std::lock_guard lock(mutex_);
-        return failure_.empty() ? failure_ : "Cannot read \"" + target_.shown + "\". " + failure_;
-    }
-
-private:
-    class Waiting;
-
     // ReadAt with the lock held.
     int64_t ReadLocked(std::unique_lock<std::mutex>& lock, Waiting& waiting, unsigned char* out,
                        int64_t count, int64_t offset) const {
@@ -457,12 +512,18 @@ private:
             } else if (!pieces->count(index)) {
                 pieces = &blocks_;
                 index = at / kBlockBytes;
+                // A block the stream kept only the pieces of serves a read
+                // that starts in one of them.
+                if (!pieces->count(index) && kept_.Holds(at) && keptBlocks_.count(index))
+                    pieces = &keptBlocks_;
             }
             if (!pieces->count(index)) {
                 // The stream is waited for a while; a reader that went its
                 // own way meanwhile asks for the block itself.
                 if (StreamCovers(at) && waiting.For(lock, kStreamPatience, [this, at] {
-                        return !StreamCovers(at) || blocks_.count(at / kBlockBytes);
+                        const int64_t block = at / kBlockBytes;
+                        return !StreamCovers(at) || blocks_.count(block) ||
+                               (filtering_ && keptBlocks_.count(block));
                     }))
                     continue;
                 if (waiting.Cancelled())
@@ -495,9 +556,16 @@ private:
                     --spansAhead_;
                 consumed_.notify_all();
             }
-            const int64_t within = at - piece->from;
-            const int64_t take =
+            int64_t within = at - piece->from;
+            int64_t take =
                 std::min<int64_t>(count - done, static_cast<int64_t>(piece->bytes.size()) - within);
+            if (pieces == &keptBlocks_) {
+                // Up to the end of the piece, or of the block, as kept.
+                within = kept_.BytesBefore(at) - kept_.BytesBefore(piece->from);
+                const int64_t pieceEnd = at - (at - kept_.first) % kept_.stride + kept_.bytes;
+                take = std::min({count - done, pieceEnd - at, piece->from + piece->length - at,
+                                 static_cast<int64_t>(piece->bytes.size()) - within});
+            }
             if (take <= 0)
                 return done;
             std::memcpy(out + done, piece->bytes.data() + within, static_cast<size_t>(take));
@@ -670,8 +738,9 @@ private:
     // others up to the cache's size.
     void Evict() const {
         for (auto [pieces, limit] :
-             {std::pair{&blocks_, size_t{kCachedBlocks}}, std::pair{&pages_, size_t{kCachedPages}},
-              std::pair{&spans_, kCachedSpans}}) {
+             {std::pair{&blocks_, size_t{kCachedBlocks}},
+              std::pair{&keptBlocks_, size_t{kCachedBlocks}},
+              std::pair{&pages_, size_t{kCachedPages}}, std::pair{&spans_, kCachedSpans}}) {
             if (pieces->size() <= limit)
                 continue;
             std::vector<std::pair<uint64_t, int64_t>> read;
@@ -684,37 +753,96 @@ private:
             size_t excess = pieces->size() - limit + limit / 4;
             for (size_t k = 0; k < read.size() && excess > 0; ++k, --excess) {
                 auto gone = pieces->find(read[k].second);
-                if (pieces == &blocks_ && spare_.size() < kSpareBlocks &&
-                    gone->second.bytes.capacity() >= static_cast<size_t>(kBlockBytes))
+                if ((pieces == &blocks_ || pieces == &keptBlocks_) && spare_.size() < kSpareBlocks)
                     spare_.push_back(std::move(gone->second.bytes));
                 pieces->erase(gone);
             }
         }
     }
 
-    // Whether the running stream will deliver the block of `offset` soon:
-    // it lies from the stream's next block on, within what it may fetch
-    // ahead of the reader.
-    bool StreamCovers(int64_t offset) const {
+    // Whether `offset` lies from the running stream's next block on, within
+    // what it may fetch ahead of the reader.
+    bool InStreamWindow(int64_t offset) const {
         return streaming_ && offset >= streamAt_ / kBlockBytes * kBlockBytes &&
                offset < streamAt_ + kCachedBlocks * kBlockBytes;
     }
 
-    void StartStream(int64_t block) const {
+    // Whether the running stream will deliver byte `offset` soon: within its
+    // window, and one it keeps.
+    bool StreamCovers(int64_t offset) const {
+        return InStreamWindow(offset) && (!filtering_ || kept_.Holds(offset));
+    }
+
+    // Starts a stream from `block` to the end of the file that keeps only
+    // the pieces of `pattern` (every byte for no pattern).
+    void StartStream(int64_t block, const PiecePattern& pattern) const {
         if (streamer_.joinable())
             streamer_.join();
+        filtering_ = pattern.stride > 0;
+        if (filtering_ && !(pattern == kept_)) {
+            keptBlocks_.clear();
+            kept_ = pattern;
+        }
         streaming_ = true;
         streamAt_ = block * kBlockBytes;
         streamer_ = std::thread([this] { Stream(); });
+    }
+
+    // Copies up to `count` pieces of `pieceBytes`, the first at `at` and
+    // each `stride` bytes after, from a block the stream kept the pieces of,
+    // with one copy: those that lie whole in the block, when the pieces
+    // asked for are those kept. How many it copied; 0 when it cannot.
+    int64_t CopyKeptRun(unsigned char* out, int64_t at, int64_t stride, int64_t pieceBytes,
+                        int64_t count) const {
+        if (stride != kept_.stride || pieceBytes != kept_.bytes || !kept_.Holds(at) ||
+            (at - kept_.first) % stride != 0)
+            return 0;
+        const int64_t index = at / kBlockBytes;
+        Piece* block = Find(keptBlocks_, index);
+        if (!block || block->state != Piece::kReady || blocks_.count(index))
+            return 0;
+        const int64_t end = block->from + block->length;
+        if (at + pieceBytes > end)
+            return 0;
+        const int64_t run = std::min(count, (end - at - pieceBytes) / stride + 1);
+        const int64_t within = kept_.BytesBefore(at) - kept_.BytesBefore(block->from);
+        if (within + run * pieceBytes > static_cast<int64_t>(block->bytes.size()))
+            return 0;
+        std::memcpy(out, block->bytes.data() + within, static_cast<size_t>(run * pieceBytes));
+        block->used = ++tick_;
+        if (!block->read) {
+            block->read = true;
+            consumed_.notify_all();
+        }
+        return run;
     }
 
     struct StreamState {
         const RemoteFile* file;
         CURL* handle;
         const Response* response;
+        int64_t position = 0; // of the next byte to arrive
         bool checked = false;
         std::vector<unsigned char> block;
     };
+
+    // Appends the bytes of the kept pieces among `count` bytes that begin
+    // at `position` in the file.
+    void KeepPieces(std::vector<unsigned char>& block, const unsigned char* data, int64_t position,
+                    int64_t count) const {
+        const int64_t end = position + count;
+        int64_t at = std::max(position, kept_.first);
+        while (at < end) {
+            const int64_t within = (at - kept_.first) % kept_.stride;
+            if (within >= kept_.bytes) {
+                at += kept_.stride - within;
+                continue;
+            }
+            const int64_t take = std::min(kept_.bytes - within, end - at);
+            block.insert(block.end(), data + (at - position), data + (at - position) + take);
+            at += take;
+        }
+    }
 
     static size_t TakeStreamed(char* data, size_t size, size_t count, void* state) {
         return static_cast<StreamState*>(state)->file->Streamed(
@@ -736,27 +864,34 @@ private:
             state.checked = true;
         }
         NoteStreamSpeed(size);
+        // Only this thread moves streamAt_, and the pattern kept stays while
+        // the stream runs, so it reads them unlocked; the lock is taken to
+        // hand a whole block over.
+        Pieces& filled = filtering_ ? keptBlocks_ : blocks_;
         size_t used = 0;
         while (used < size) {
-            const size_t room = static_cast<size_t>(kBlockBytes) - state.block.size();
-            const size_t take = std::min(room, size - used);
-            state.block.insert(state.block.end(), data + used, data + used + take);
+            const int64_t blockEnd = std::min(size_, streamAt_ + kBlockBytes);
+            const auto take = static_cast<size_t>(
+                std::min(static_cast<int64_t>(size - used), blockEnd - state.position));
+            if (filtering_)
+                KeepPieces(state.block, data + used, state.position, static_cast<int64_t>(take));
+            else
+                state.block.insert(state.block.end(), data + used, data + used + take);
             used += take;
-            // Only this thread moves streamAt_, so it reads it unlocked; the
-            // lock is taken to hand a whole block over.
-            const bool last = streamAt_ + static_cast<int64_t>(state.block.size()) >= size_;
-            if (state.block.size() < static_cast<size_t>(kBlockBytes) && !last)
+            state.position += static_cast<int64_t>(take);
+            if (state.position < blockEnd)
                 continue;
             std::unique_lock lock(mutex_);
-            consumed_.wait(lock,
-                           [this] { return stopping_ || Ahead(blocks_) < size_t{kCachedBlocks}; });
+            consumed_.wait(lock, [this, &filled] {
+                return stopping_ || Ahead(filled) < size_t{kCachedBlocks};
+            });
             if (stopping_)
                 return 0;
             const int64_t index = streamAt_ / kBlockBytes;
-            Piece& piece = blocks_[index];
+            Piece& piece = filled[index];
             if (piece.state != Piece::kReady) {
                 piece.from = streamAt_;
-                piece.length = static_cast<int64_t>(state.block.size());
+                piece.length = blockEnd - streamAt_;
                 piece.bytes.swap(state.block);
                 piece.state = Piece::kReady;
                 piece.used = ++tick_;
@@ -768,8 +903,10 @@ private:
                 spare_.pop_back();
             }
             state.block.clear();
-            if (state.block.capacity() < static_cast<size_t>(kBlockBytes))
-                state.block.reserve(static_cast<size_t>(kBlockBytes));
+            const auto room = static_cast<size_t>(
+                filtering_ ? (kBlockBytes / kept_.stride + 2) * kept_.bytes : kBlockBytes);
+            if (state.block.capacity() < room)
+                state.block.reserve(room);
             streamAt_ = (index + 1) * kBlockBytes;
             arrived_.notify_all();
             Evict();
@@ -807,7 +944,7 @@ private:
     void Stream() const {
         CURL* handle = curl_.easy_init();
         Response r;
-        StreamState state{this, handle, &r, false, {}};
+        StreamState state{this, handle, &r, 0, false, {}};
         state.block.reserve(static_cast<size_t>(kBlockBytes));
         if (handle) {
             int64_t from = 0;
@@ -815,6 +952,7 @@ private:
                 std::lock_guard lock(mutex_);
                 from = streamAt_;
             }
+            state.position = from;
             Prepare(curl_, handle, target_, std::to_string(from) + "-", r);
             curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
             curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
@@ -1017,6 +1155,11 @@ private:
     mutable bool streaming_ = false;
     mutable int64_t streamAt_ = 0; // where the stream's next block starts
     mutable Pieces blocks_, pages_;
+    // Blocks of which the stream kept only the pieces of `kept_`, each those
+    // of its bytes one after the other; whether the running stream does so.
+    mutable Pieces keptBlocks_;
+    mutable PiecePattern kept_;
+    mutable bool filtering_ = false;
     mutable std::vector<std::vector<unsigned char>> spare_; // buffers of evicted blocks
     mutable std::deque<std::pair<bool, int64_t>> queue_;
     mutable std::vector<std::thread> workers_;

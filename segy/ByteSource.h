@@ -42,6 +42,14 @@ public:
     }
     // A hint that these bytes will be read soon.
     virtual void AdviseWillNeed(int64_t, int64_t) const {}
+    // A hint that of these bytes only pieces of `pieceBytes`, the first at
+    // `firstPiece` and each `stride` bytes after the one before, will be
+    // read soon, front to back: the header scan's way of reading. A source
+    // that must carry every byte may keep only the pieces.
+    virtual void AdviseWillNeedPieces(int64_t offset, int64_t count, int64_t /*firstPiece*/,
+                                      int64_t /*stride*/, int64_t /*pieceBytes*/) const {
+        AdviseWillNeed(offset, count);
+    }
     // How far apart (bytes) small pieces must lie for asking for the pieces
     // alone to cost less than reading everything between them; 0 when it
     // never does. It may change once the source learns what its server takes.

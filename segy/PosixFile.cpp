@@ -232,6 +232,15 @@ int64_t ReadOnlyFile::PiecesAloneFrom() const {
     return source_ ? source_->PiecesAloneFrom() : 0;
 }
 
+void ReadOnlyFile::AdviseWillNeedPieces(int64_t offset, int64_t count, int64_t firstPiece,
+                                        int64_t stride, int64_t pieceBytes) const {
+    if (source_ && offset >= 0 && count > 0 && firstPiece >= 0 && pieceBytes > 0 &&
+        stride > pieceBytes)
+        source_->AdviseWillNeedPieces(offset, count, firstPiece, stride, pieceBytes);
+    else
+        AdviseWillNeed(offset, count);
+}
+
 void ReadOnlyFile::AdviseWillNeed(int64_t offset, int64_t count) const {
     if (source_ && offset >= 0 && count > 0)
         source_->AdviseWillNeed(offset, count);

@@ -68,6 +68,11 @@ public:
     // page cache and returns at once, so that the storage works while the
     // caller decodes what arrived earlier.
     void AdviseWillNeed(int64_t offset, int64_t count) const;
+    // As AdviseWillNeed, saying that only the pieces of `pieceBytes` at
+    // `firstPiece` and every `stride` bytes after will be read
+    // (ByteSource::AdviseWillNeedPieces); a local file reads ahead whole.
+    void AdviseWillNeedPieces(int64_t offset, int64_t count, int64_t firstPiece, int64_t stride,
+                              int64_t pieceBytes) const;
 
     // For a location: how far apart small pieces must lie for asking for
     // them alone to pay (ByteSource::PiecesAloneFrom); 0 for a local file.

@@ -153,7 +153,10 @@ void TraceHeaderReader::PrefetchAhead() {
         const int64_t to = from + kPrefetchStepBytes;
         prefetchedTo_ = to;
         if (!headersOnly && (streamed_ || !mapped_ || from >= map_.Length())) {
-            file_.AdviseWillNeed(from, to - from);
+            // Only the headers of the step are read (a file read over the
+            // network may then keep only those of what arrives).
+            file_.AdviseWillNeedPieces(from, to - from, HeaderOffset(0), traceLength_,
+                                       kTraceHeaderSize);
             continue;
         }
         // The first and the last header that start in the step.

@@ -97,6 +97,10 @@ same headers headers @ --fields 1,5,cdp,cdp_x
 "$cli" scan --json "$files/long.sgy" >"$work/local" 2>&1
 "$cli" scan --json "$url/long.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" || fail "scan of long traces differs over HTTP"
+# Short traces over several of the remote source's blocks: streamed.
+"$cli" scan --json "$files/lines.sgy" >"$work/local" 2>&1
+"$cli" scan --json "$url/lines.sgy" >"$work/remote" 2>&1
+cmp -s "$work/local" "$work/remote" || fail "scan of a streamed file differs over HTTP"
 "$cli" list --trace 2 "$files/long.sgy" | tail -n 3 >"$work/local"
 "$cli" list --trace 2 "$url/long.sgy" | tail -n 3 >"$work/remote"
 cmp -s "$work/local" "$work/remote" || fail "the listing of a long trace differs over HTTP"
