@@ -5,15 +5,19 @@
 # and against downloading the whole file from the same server (curl).
 # Operations: the full header scan (`vantrel-cli scan`, the tables), open
 # plus the first paint (`render`), and open plus a paint scrolled to the
-# middle of the file. Medians of ROUNDS runs, in seconds. See bench/README.md.
+# middle of the file. Medians of ROUNDS runs, in seconds. Then the scan and
+# the download of the files of short traces from a server that sends each
+# connection's bytes at no more than RATE MB/s, as an object store does.
+# See bench/README.md.
 #
-#   bench/remote_bench.sh [ROUNDS [DELAY_MS]]      (default 3 and 20)
+#   bench/remote_bench.sh [ROUNDS [DELAY_MS [RATE]]]      (default 3, 20 and 250)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/bench_lib.sh
 
 rounds=${1:-3}
 delay=${2:-20}
+rate=${3:-250}
 configure_build
 cmake --build "$build" -j2 --target vantrel-cli vantrel-render make_scan_file >/dev/null
 write_bench_files
@@ -22,9 +26,13 @@ command -v curl >/dev/null || { echo "curl is needed for the download column" >&
 work=$(mktemp -d)
 python3 tests/remote/range_server.py "$data" --delay-ms "$delay" >"$work/port" &
 server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+python3 tests/remote/range_server.py "$data" --delay-ms "$delay" --rate-mbps "$rate" \
+    >"$work/held-port" &
+held_server=$!
+trap 'kill $server $held_server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/port" ] && [ -s "$work/held-port" ] && break; sleep 0.1; done
 url=http://127.0.0.1:$(cat "$work/port")
+held_url=http://127.0.0.1:$(cat "$work/held-port")
 busy_lines=()
 
 # Processor seconds the whole machine spent (every process, the server's
@@ -74,6 +82,16 @@ echo "Processor seconds the whole machine (server included) spent in one run, ou
 echo "$(nproc) processors times the run's wall time:"
 printf '%-19s %12s %12s\n' file download "remote scan"
 printf '%s\n' "${busy_lines[@]}"
+echo
+echo "Each connection held to $rate MB/s, as an object store serves each:"
+printf '%-19s %9s %9s %12s\n' file scan download scan/download
+for entry in "${files[@]:0:2}"; do
+    read -r name _ <<<"$entry"
+    download=$(timed "$rounds" curl -s -o /dev/null "$held_url/$name")
+    scan=$(timed "$rounds" "$cli" scan "$held_url/$name")
+    printf '%-19s %9s %9s %12s\n' "$name" "$scan" "$download" \
+        "$(awk -v a="$scan" -v b="$download" 'BEGIN { printf "%.2f", a / b }')"
+done
 echo
 echo "Targets: remote scan within 1.1 times the download on 1240-byte traces and faster than"
 echo "it on 6240- and 24240-byte traces; remote open plus first paint under 0.5 s."

@@ -246,11 +246,25 @@ constexpr int64_t kRunBlocks = 16;
 constexpr int64_t kExtraAheadBytes = 32 * kBlockBytes;
 // What a stream takes from the connection at a time.
 constexpr long kStreamBufferBytes = 512 * 1024;
+// A stream (a reader going through the file front to back) starts as one
+// transfer to the end of the file: one round trip, and on a fast link one
+// connection carries all the reader takes. A connection slower than this
+// after its first half second of sending, though, is one the server or the
+// path holds back (an object store serves each at about 100 MB/s): the
+// stream then widens to this many transfers side by side, each on its own
+// connection taking the next chunk of this many blocks in turn. A chunk is
+// large enough that its round trip costs little beside its bytes.
+constexpr double kWidenBelowBytesPerSecond = 400e6;
+constexpr auto kWidenAfter = std::chrono::milliseconds(500);
+constexpr int kStreamTransfers = 8;
+constexpr int64_t kStreamChunkBlocks = 16;
 // How often a waiting read tells the wait hook.
 constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // How long a read waits for a block the stream is about to deliver before
 // fetching it itself.
 constexpr auto kStreamPatience = std::chrono::seconds(2);
+// Pieces most recently read that eviction keeps whatever else is there.
+constexpr size_t kRecentlyReadKept = 4;
 // Buffers of evicted blocks kept for the stream's next blocks.
 constexpr size_t kSpareBlocks = 4;
 
@@ -306,8 +320,8 @@ public:
             worker.join();
         for (std::thread& worker : spanWorkers_)
             worker.join();
-        if (streamer_.joinable())
-            streamer_.join();
+        for (std::thread& transfer : streamers_)
+            transfer.join();
         if (handle_)
             curl_.easy_cleanup(handle_);
     }
@@ -554,8 +568,8 @@ private:
                 piece->read = true;
                 if (pieces == &spans_)
                     --spansAhead_;
-                consumed_.notify_all();
             }
+            StreamReaderAt(*pieces, index);
             int64_t within = at - piece->from;
             int64_t take =
                 std::min<int64_t>(count - done, static_cast<int64_t>(piece->bytes.size()) - within);
@@ -749,9 +763,11 @@ private:
                     read.emplace_back(piece.used, index);
             std::sort(read.begin(), read.end());
             // A quarter more than needed, so that eviction is not run on
-            // every arrival.
+            // every arrival; the most recently read are kept all the same,
+            // as a reader is in the middle of them when a stream has more
+            // on their way than the limit.
             size_t excess = pieces->size() - limit + limit / 4;
-            for (size_t k = 0; k < read.size() && excess > 0; ++k, --excess) {
+            for (size_t k = 0; k + kRecentlyReadKept < read.size() && excess > 0; ++k, --excess) {
                 auto gone = pieces->find(read[k].second);
                 if ((pieces == &blocks_ || pieces == &keptBlocks_) && spare_.size() < kSpareBlocks)
                     spare_.push_back(std::move(gone->second.bytes));
@@ -760,11 +776,22 @@ private:
         }
     }
 
-    // Whether `offset` lies from the running stream's next block on, within
-    // what it may fetch ahead of the reader.
+    // Whether `offset` lies within what the running stream may fetch ahead
+    // of its reader: from the reader's block on, as far as the window.
     bool InStreamWindow(int64_t offset) const {
-        return streaming_ && offset >= streamAt_ / kBlockBytes * kBlockBytes &&
-               offset < streamAt_ + kCachedBlocks * kBlockBytes;
+        const int64_t block = offset / kBlockBytes;
+        return streaming_ && !streamBroken_ && block >= streamFloor_ &&
+               block < streamFloor_ + streamWindow_;
+    }
+
+    // The stream's reader read from block `index` of what the stream fills:
+    // the window moves on with it.
+    void StreamReaderAt(const Pieces& pieces, int64_t index) const {
+        if (streaming_ && index > streamFloor_ &&
+            &pieces == (filtering_ ? &keptBlocks_ : &blocks_)) {
+            streamFloor_ = index;
+            consumed_.notify_all();
+        }
     }
 
     // Whether the running stream will deliver byte `offset` soon: within its
@@ -776,16 +803,40 @@ private:
     // Starts a stream from `block` to the end of the file that keeps only
     // the pieces of `pattern` (every byte for no pattern).
     void StartStream(int64_t block, const PiecePattern& pattern) const {
-        if (streamer_.joinable())
-            streamer_.join();
+        // The last stream's transfers have all ended (streaming_ is false).
+        for (std::thread& transfer : streamers_)
+            transfer.join();
+        streamers_.clear();
         filtering_ = pattern.stride > 0;
         if (filtering_ && !(pattern == kept_)) {
             keptBlocks_.clear();
             kept_ = pattern;
         }
+        streamWindow_ = kCachedBlocks;
         streaming_ = true;
-        streamAt_ = block * kBlockBytes;
-        streamer_ = std::thread([this] { Stream(); });
+        streamBroken_ = false;
+        widened_ = false;
+        streamFloor_ = block;
+        nextChunk_ = block;
+        streamTransfers_ = 1;
+        streamers_.emplace_back([this] { StreamChunks(); });
+    }
+
+    // Widens the stream to several transfers, at the block boundary before
+    // block `next` of the one transfer it had (which goes on in chunks).
+    void WidenStream(int64_t next) const {
+        widened_ = true;
+        nextChunk_ = next;
+        // Chunks arrive out of order: the window holds all those in flight,
+        // and about as many bytes kept as the cache's blocks hold.
+        streamWindow_ = std::max(int64_t{kCachedBlocks}, kStreamTransfers * kStreamChunkBlocks);
+        if (filtering_)
+            streamWindow_ =
+                std::max(streamWindow_, std::min(kCachedBlocks * kept_.stride / kept_.bytes,
+                                                 4 * int64_t{kCachedBlocks}));
+        for (int k = 1; k < kStreamTransfers; ++k)
+            streamers_.emplace_back([this] { StreamChunks(); });
+        streamTransfers_ += kStreamTransfers - 1;
     }
 
     // Copies up to `count` pieces of `pieceBytes`, the first at `at` and
@@ -810,21 +861,32 @@ private:
             return 0;
         std::memcpy(out, block->bytes.data() + within, static_cast<size_t>(run * pieceBytes));
         block->used = ++tick_;
-        if (!block->read) {
-            block->read = true;
-            consumed_.notify_all();
-        }
+        block->read = true;
+        StreamReaderAt(keptBlocks_, index);
         return run;
     }
 
     struct StreamState {
-        const RemoteFile* file;
-        CURL* handle;
-        const Response* response;
+        const RemoteFile* file = nullptr;
+        CURL* handle = nullptr;
+        const Response* response = nullptr;
         int64_t position = 0; // of the next byte to arrive
         bool checked = false;
         std::vector<unsigned char> block;
+        // The one transfer of a stream not widened yet: when its bytes began
+        // to arrive, and how long it waited for its reader since.
+        bool alone = false;
+        std::chrono::steady_clock::time_point began;
+        std::chrono::steady_clock::duration waited{};
+        int64_t received = 0;
+        bool widened = false; // it ended for the stream to widen
     };
+
+    // The most bytes the stream keeps of one block.
+    size_t StreamBlockBytes() const {
+        return static_cast<size_t>(filtering_ ? (kBlockBytes / kept_.stride + 2) * kept_.bytes
+                                              : kBlockBytes);
+    }
 
     // Appends the bytes of the kept pieces among `count` bytes that begin
     // at `position` in the file.
@@ -850,9 +912,9 @@ private:
             size * count);
     }
 
-    // Files the streamed bytes into blocks, waiting while as many blocks
-    // wait to be read as the cache holds; 0 (which ends the transfer) once
-    // the file object stops.
+    // Files the streamed bytes into blocks, waiting while a block lies
+    // beyond the window ahead of the reader; 0 (which ends the transfer)
+    // once the file object stops or the stream broke.
     size_t Streamed(StreamState& state, const unsigned char* data, size_t size) const {
         // Only a part of this very file is taken: a server that sends the
         // whole file, or another size, ends the stream here.
@@ -864,13 +926,18 @@ private:
             state.checked = true;
         }
         NoteStreamSpeed(size);
-        // Only this thread moves streamAt_, and the pattern kept stays while
-        // the stream runs, so it reads them unlocked; the lock is taken to
-        // hand a whole block over.
+        if (state.alone) {
+            if (state.received == 0)
+                state.began = std::chrono::steady_clock::now();
+            state.received += static_cast<int64_t>(size);
+        }
+        // The pattern kept stays while the stream runs, so it is read
+        // unlocked; the lock is taken to hand a whole block over.
         Pieces& filled = filtering_ ? keptBlocks_ : blocks_;
         size_t used = 0;
         while (used < size) {
-            const int64_t blockEnd = std::min(size_, streamAt_ + kBlockBytes);
+            const int64_t index = state.position / kBlockBytes;
+            const int64_t blockEnd = std::min(size_, (index + 1) * kBlockBytes);
             const auto take = static_cast<size_t>(
                 std::min(static_cast<int64_t>(size - used), blockEnd - state.position));
             if (filtering_)
@@ -882,16 +949,18 @@ private:
             if (state.position < blockEnd)
                 continue;
             std::unique_lock lock(mutex_);
-            consumed_.wait(lock, [this, &filled] {
-                return stopping_ || Ahead(filled) < size_t{kCachedBlocks};
+            const auto before = std::chrono::steady_clock::now();
+            consumed_.wait(lock, [this, index] {
+                return stopping_ || streamBroken_ || index < streamFloor_ + streamWindow_;
             });
-            if (stopping_)
+            if (stopping_ || streamBroken_)
                 return 0;
-            const int64_t index = streamAt_ / kBlockBytes;
+            if (state.alone)
+                state.waited += std::chrono::steady_clock::now() - before;
             Piece& piece = filled[index];
             if (piece.state != Piece::kReady) {
-                piece.from = streamAt_;
-                piece.length = blockEnd - streamAt_;
+                piece.from = index * kBlockBytes;
+                piece.length = blockEnd - piece.from;
                 piece.bytes.swap(state.block);
                 piece.state = Piece::kReady;
                 piece.used = ++tick_;
@@ -903,21 +972,35 @@ private:
                 spare_.pop_back();
             }
             state.block.clear();
-            const auto room = static_cast<size_t>(
-                filtering_ ? (kBlockBytes / kept_.stride + 2) * kept_.bytes : kBlockBytes);
-            if (state.block.capacity() < room)
-                state.block.reserve(room);
-            streamAt_ = (index + 1) * kBlockBytes;
+            state.block.reserve(StreamBlockBytes());
             arrived_.notify_all();
             Evict();
+            if (state.alone && index + 1 < (size_ + kBlockBytes - 1) / kBlockBytes &&
+                SlowConnection(state)) {
+                state.widened = true;
+                WidenStream(index + 1);
+                return 0;
+            }
         }
         return size;
+    }
+
+    // Whether the stream's one transfer, sending for long enough, carries
+    // less than a fast link would (its waits for the reader left out).
+    bool SlowConnection(StreamState& state) const {
+        const auto sending = std::chrono::steady_clock::now() - state.began - state.waited;
+        if (sending < kWidenAfter)
+            return false;
+        state.alone = false; // decided once
+        const double seconds = std::chrono::duration<double>(sending).count();
+        return static_cast<double>(state.received) / seconds < kWidenBelowBytesPerSecond;
     }
 
     // Learns the connection's speed from the first stream, timed from its
     // first delivery, and from it how far apart pieces must lie to be asked
     // for alone.
     void NoteStreamSpeed(size_t delivered) const {
+        std::lock_guard lock(mutex_);
         if (streamedBytes_ == kSpeedKnown)
             return;
         streamedBytes_ += static_cast<int64_t>(delivered);
@@ -940,36 +1023,67 @@ private:
         streamedBytes_ = kSpeedKnown;
     }
 
-    // One transfer from the stream's block to the end of the file.
-    void Stream() const {
+    // One of the stream's transfers: the chunks not taken yet, one after
+    // the other on its own connection, each once the reader is near enough
+    // to take it; the stream ends with the last of them.
+    void StreamChunks() const {
         CURL* handle = curl_.easy_init();
-        Response r;
-        StreamState state{this, handle, &r, 0, false, {}};
-        state.block.reserve(static_cast<size_t>(kBlockBytes));
-        if (handle) {
-            int64_t from = 0;
-            {
-                std::lock_guard lock(mutex_);
-                from = streamAt_;
-            }
-            state.position = from;
-            Prepare(curl_, handle, target_, std::to_string(from) + "-", r);
-            curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
-            curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
-            // The transfer waits while the reader is behind; a stall is a
-            // server that sends nothing although it may.
-            curl_.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 0L);
-            // Fewer, larger deliveries: the stream carries whole files.
-            curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
-            curl_.easy_perform(handle);
-            curl_.easy_cleanup(handle);
-            if (r.headers)
-                curl_.slist_free_all(r.headers);
+        std::unique_lock lock(mutex_);
+        const int64_t blocks = (size_ + kBlockBytes - 1) / kBlockBytes;
+        while (handle && !stopping_ && !streamBroken_ && nextChunk_ < blocks) {
+            const int64_t first = nextChunk_;
+            const bool alone = !widened_;
+            const int64_t last =
+                alone ? blocks - 1 : std::min(first + kStreamChunkBlocks, blocks) - 1;
+            nextChunk_ = last + 1;
+            consumed_.wait(lock, [this, first] {
+                return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
+            });
+            if (stopping_ || streamBroken_)
+                break;
+            lock.unlock();
+            const bool whole = StreamChunk(handle, first, last, alone);
+            lock.lock();
+            // Whatever a broken stream did not deliver is fetched in ranges.
+            if (!whole)
+                streamBroken_ = true;
         }
-        std::lock_guard lock(mutex_);
-        // Whatever the stream did not deliver is fetched in ranges.
-        streaming_ = false;
+        if (--streamTransfers_ == 0)
+            streaming_ = false;
         arrived_.notify_all();
+        consumed_.notify_all();
+        lock.unlock();
+        if (handle)
+            curl_.easy_cleanup(handle);
+    }
+
+    // Blocks `first` to `last` in one transfer on `handle`, the stream's
+    // only one when `alone`; whether all came (or it ended for the stream to
+    // widen).
+    bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool alone) const {
+        Response r;
+        StreamState state;
+        state.file = this;
+        state.handle = handle;
+        state.response = &r;
+        state.position = first * kBlockBytes;
+        state.alone = alone;
+        state.block.reserve(StreamBlockBytes());
+        const int64_t end = std::min(size_, (last + 1) * kBlockBytes);
+        Prepare(curl_, handle, target_,
+                std::to_string(state.position) + "-" + std::to_string(end - 1), r);
+        curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
+        curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
+        // The transfer waits while the reader is behind; a stall is a
+        // server that sends nothing although it may.
+        curl_.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 0L);
+        // Fewer, larger deliveries: a stream carries whole files.
+        curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
+        curl_.easy_perform(handle);
+        curl_.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+        if (r.headers)
+            curl_.slist_free_all(r.headers);
+        return state.position == end || state.widened;
     }
 
     void StartWorkers() const {
@@ -1151,9 +1265,17 @@ private:
     int64_t size_ = -1;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_, wanted_, spanWanted_, consumed_;
-    mutable std::thread streamer_;
+    // The stream: its transfers and how many still run, whether one broke,
+    // the block its reader is at, how far ahead of it blocks may be
+    // fetched, and the first block no transfer has taken.
+    mutable std::vector<std::thread> streamers_;
+    mutable int streamTransfers_ = 0;
     mutable bool streaming_ = false;
-    mutable int64_t streamAt_ = 0; // where the stream's next block starts
+    mutable bool streamBroken_ = false;
+    mutable bool widened_ = false;
+    mutable int64_t streamFloor_ = 0;
+    mutable int64_t streamWindow_ = kCachedBlocks;
+    mutable int64_t nextChunk_ = 0;
     mutable Pieces blocks_, pages_;
     // Blocks of which the stream kept only the pieces of `kept_`, each those
     // of its bytes one after the other; whether the running stream does so.

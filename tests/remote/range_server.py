@@ -17,7 +17,12 @@ connections open, and can add a fixed delay to every response.
   anything missing   404
 Prints the port it listens on, then serves until killed.
 
-  range_server.py FOLDER [--port N] [--delay-ms MS] [--tls CERT KEY]
+  range_server.py FOLDER [--port N] [--delay-ms MS] [--rate-mbps R] [--log FILE]
+                  [--tls CERT KEY]
+
+With --rate-mbps a response's bytes go out at no more than R megabytes a
+second on each connection, as an object store serves each connection.
+With --log the Range of every request is appended to FILE, a line each.
 
 With --tls it serves https with the certificate CERT and its key KEY.
 """
@@ -39,6 +44,8 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--delay-ms", type=float, default=0.0)
+    parser.add_argument("--rate-mbps", type=float, default=0.0)
+    parser.add_argument("--log")
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
@@ -54,6 +61,27 @@ def main():
 
         def log_message(self, *unused):
             pass
+
+        def send_file_part(self, f, count):
+            """Sends `count` bytes of the open file f from where it stands, a
+            megabyte at a time, no faster than the rate per connection."""
+            start = time.monotonic()
+            sent = 0
+            while sent < count:
+                chunk = f.read(min(count - sent, 1 << 20))
+                if not chunk:
+                    break
+                try:
+                    self.wfile.write(chunk)
+                except (BrokenPipeError, ConnectionResetError):
+                    # The client ended the transfer early, as a reader may.
+                    self.close_connection = True
+                    return
+                sent += len(chunk)
+                if args.rate_mbps:
+                    ahead = sent / (args.rate_mbps * 1e6) - (time.monotonic() - start)
+                    if ahead > 0:
+                        time.sleep(ahead)
 
         def send_bytes(self, status, body, headers=()):
             self.send_response(status)
@@ -108,6 +136,9 @@ def main():
         def do_GET(self):
             if args.delay_ms:
                 time.sleep(args.delay_ms / 1000.0)
+            if args.log:
+                with open(args.log, "a") as log:
+                    log.write(self.headers.get("Range", "-") + "\n")
             path = urllib.parse.unquote(self.path.split("?")[0])
             query = urllib.parse.parse_qs(self.path.partition("?")[2])
             mode = "ranges"
@@ -156,11 +187,7 @@ def main():
                 self.end_headers()
                 if self.command != "HEAD":
                     with open(name, "rb") as f:
-                        while True:
-                            chunk = f.read(1 << 20)
-                            if not chunk:
-                                break
-                            self.wfile.write(chunk)
+                        self.send_file_part(f, size - len(extra))
                     self.wfile.write(extra)
                 return
             first = int(match.group(1))
@@ -181,13 +208,7 @@ def main():
                 return
             with open(name, "rb") as f:
                 f.seek(first)
-                left = last + 1 - first
-                while left > 0:
-                    chunk = f.read(min(left, 1 << 20))
-                    if not chunk:
-                        break
-                    self.wfile.write(chunk)
-                    left -= len(chunk)
+                self.send_file_part(f, last + 1 - first)
 
     # A process for each connection, as web servers serve connections side
     # by side (threads would take turns at the interpreter's lock).

@@ -2,7 +2,8 @@
 // stream from which only the headers are kept), then as a listing or a
 // paint reads it afterwards in the same process: every byte comes out as
 // the local file has it, the headers that straddle the stream's blocks
-// included.
+// included, from a fast server and from one that holds each connection
+// back (where the stream widens to several transfers).
 #include "remote/RemoteFile.h"
 #include "segy/ByteSource.h"
 
@@ -23,12 +24,18 @@ namespace {
 constexpr int64_t kFirstHeader = 3600;
 constexpr int64_t kTraceBytes = 1240; // a megabyte is not a whole number of them
 constexpr int64_t kHeaderBytes = 240;
-constexpr int64_t kTraces = 3000; // about 3.5 blocks of the remote source
 
-// The range server of these tests, serving one folder on 127.0.0.1.
+// The range server of these tests, serving one folder on 127.0.0.1 with
+// the options given.
 class RangeServer {
 public:
-    explicit RangeServer(const std::string& folder) {
+    explicit RangeServer(const std::string& folder, std::vector<std::string> options = {}) {
+        std::vector<char*> argv{const_cast<char*>("python3"),
+                                const_cast<char*>(VANTREL_RANGE_SERVER),
+                                const_cast<char*>(folder.c_str())};
+        for (std::string& option : options)
+            argv.push_back(option.data());
+        argv.push_back(nullptr);
         int out[2];
         if (::pipe(out) != 0)
             return;
@@ -36,8 +43,7 @@ public:
         if (pid_ == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
-            ::execlp("python3", "python3", VANTREL_RANGE_SERVER, folder.c_str(),
-                     static_cast<char*>(nullptr));
+            ::execvp("python3", argv.data());
             ::_exit(127);
         }
         ::close(out[1]);
@@ -74,7 +80,12 @@ protected:
         folder_ = std::filesystem::temp_directory_path() /
                   ("vantrel-stream-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder_);
-        bytes_.resize(static_cast<size_t>(kFirstHeader + kTraces * kTraceBytes));
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    // Writes short.sgy: a file header and `traces` traces, random bytes.
+    void WriteFile(int64_t traces) {
+        bytes_.resize(static_cast<size_t>(kFirstHeader + traces * kTraceBytes));
         uint32_t state = 12345;
         for (unsigned char& b : bytes_) {
             state = state * 1664525u + 1013904223u;
@@ -84,10 +95,64 @@ protected:
             .write(reinterpret_cast<const char*>(bytes_.data()),
                    static_cast<std::streamsize>(bytes_.size()));
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::vector<unsigned char> Local(int64_t offset, int64_t count) const {
         return {bytes_.begin() + offset, bytes_.begin() + offset + count};
+    }
+
+    // Reads short.sgy from the server as the header scan does, then other
+    // bytes of it, and compares everything with the file's own bytes.
+    void ScanAndReadAfterward(const RangeServer& server) {
+        ASSERT_GT(server.Port(), 0);
+        std::string reason;
+        const auto file = remote::OpenLocation(
+            "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+        ASSERT_NE(file, nullptr) << reason;
+        const int64_t size = file->Size();
+        ASSERT_EQ(size, static_cast<int64_t>(bytes_.size()));
+        const int64_t traces = (size - kFirstHeader) / kTraceBytes;
+
+        // The scan: its pattern announced for the whole file, then the
+        // headers copied in runs as the header reader copies them.
+        file->AdviseWillNeedPieces(kFirstHeader, size - kFirstHeader, kFirstHeader, kTraceBytes,
+                                   kHeaderBytes);
+        std::vector<unsigned char> headers(static_cast<size_t>(traces * kHeaderBytes));
+        for (int64_t k = 0; k < traces; k += 256) {
+            const int64_t run = std::min<int64_t>(256, traces - k);
+            ASSERT_EQ(file->CopyPieces(headers.data() + k * kHeaderBytes,
+                                       kFirstHeader + k * kTraceBytes, kTraceBytes, kHeaderBytes,
+                                       run),
+                      run)
+                << file->Failure();
+        }
+        for (int64_t k = 0; k < traces; ++k)
+            ASSERT_EQ(std::vector<unsigned char>(headers.begin() + k * kHeaderBytes,
+                                                 headers.begin() + (k + 1) * kHeaderBytes),
+                      Local(kFirstHeader + k * kTraceBytes, kHeaderBytes))
+                << "header of trace " << k;
+
+        // Afterwards, in the same process: samples, a header with the
+        // samples after it, the header across the second block's start, a
+        // few words of every header, and the file's end.
+        const int64_t across = (2 * 1024 * 1024 - kFirstHeader) / kTraceBytes;
+        struct Range {
+            int64_t offset, count;
+        };
+        for (const Range r : {Range{kFirstHeader + traces / 2 * kTraceBytes + 500, 400},
+                              Range{kFirstHeader + traces * 5 / 6 * kTraceBytes, 1000},
+                              Range{kFirstHeader + across * kTraceBytes, kHeaderBytes},
+                              Range{size - 3 * kTraceBytes, 3 * kTraceBytes}}) {
+            std::vector<unsigned char> got(static_cast<size_t>(r.count));
+            ASSERT_EQ(file->ReadAt(got.data(), r.count, r.offset), r.count) << file->Failure();
+            EXPECT_EQ(got, Local(r.offset, r.count)) << "bytes at " << r.offset;
+        }
+        std::vector<unsigned char> words(static_cast<size_t>(traces * 8));
+        ASSERT_EQ(file->CopyPieces(words.data(), kFirstHeader + 180, kTraceBytes, 8, traces),
+                  traces);
+        for (int64_t k = 0; k < traces; k += 97)
+            EXPECT_EQ(std::vector<unsigned char>(words.begin() + k * 8, words.begin() + k * 8 + 8),
+                      Local(kFirstHeader + k * kTraceBytes + 180, 8))
+                << "words of trace " << k;
     }
 
     std::filesystem::path folder_;
@@ -95,54 +160,27 @@ protected:
 };
 
 TEST_F(StreamReads, HeadersKeptFromTheStreamAndEveryOtherByteReadAfterward) {
+    WriteFile(3000); // about 3.5 of the remote source's blocks
     RangeServer server(folder_.string());
-    ASSERT_GT(server.Port(), 0);
-    std::string reason;
-    const auto file = remote::OpenLocation(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-    ASSERT_NE(file, nullptr) << reason;
-    const int64_t size = file->Size();
-    ASSERT_EQ(size, static_cast<int64_t>(bytes_.size()));
+    ScanAndReadAfterward(server);
+}
 
-    // The scan: its pattern announced for the whole file, then the headers
-    // copied in runs as the header reader copies them.
-    file->AdviseWillNeedPieces(kFirstHeader, size - kFirstHeader, kFirstHeader, kTraceBytes,
-                               kHeaderBytes);
-    std::vector<unsigned char> headers(static_cast<size_t>(kTraces * kHeaderBytes));
-    for (int64_t k = 0; k < kTraces; k += 256) {
-        const int64_t run = std::min<int64_t>(256, kTraces - k);
-        ASSERT_EQ(file->CopyPieces(headers.data() + k * kHeaderBytes,
-                                   kFirstHeader + k * kTraceBytes, kTraceBytes, kHeaderBytes, run),
-                  run)
-            << file->Failure();
-    }
-    for (int64_t k = 0; k < kTraces; ++k)
-        ASSERT_EQ(std::vector<unsigned char>(headers.begin() + k * kHeaderBytes,
-                                             headers.begin() + (k + 1) * kHeaderBytes),
-                  Local(kFirstHeader + k * kTraceBytes, kHeaderBytes))
-            << "header of trace " << k;
-
-    // Afterwards, in the same process: samples, a header with the samples
-    // after it, the header across the second block's start, a few words of
-    // every header, and the file's end.
-    const int64_t across = (2 * 1024 * 1024 - kFirstHeader) / kTraceBytes;
-    struct Range {
-        int64_t offset, count;
-    };
-    for (const Range r : {Range{kFirstHeader + 1700 * kTraceBytes + 500, 400},
-                          Range{kFirstHeader + 2500 * kTraceBytes, 1000},
-                          Range{kFirstHeader + across * kTraceBytes, kHeaderBytes},
-                          Range{size - 3 * kTraceBytes, 3 * kTraceBytes}}) {
-        std::vector<unsigned char> got(static_cast<size_t>(r.count));
-        ASSERT_EQ(file->ReadAt(got.data(), r.count, r.offset), r.count) << file->Failure();
-        EXPECT_EQ(got, Local(r.offset, r.count)) << "bytes at " << r.offset;
-    }
-    std::vector<unsigned char> words(static_cast<size_t>(kTraces * 8));
-    ASSERT_EQ(file->CopyPieces(words.data(), kFirstHeader + 180, kTraceBytes, 8, kTraces), kTraces);
-    for (int64_t k = 0; k < kTraces; k += 97)
-        EXPECT_EQ(std::vector<unsigned char>(words.begin() + k * 8, words.begin() + k * 8 + 8),
-                  Local(kFirstHeader + k * kTraceBytes + 180, 8))
-            << "words of trace " << k;
+// A server that sends each connection's bytes at 16 MB/s: after half a
+// second the stream widens; its one transfer ends at a block's end and the
+// rest comes in chunks over several connections, out of order.
+TEST_F(StreamReads, AStreamHeldBackWidensToSeveralTransfers) {
+    WriteFile(26000); // 32 MB: about 8 MB at first, then two chunks side by side
+    const std::string log = (folder_ / "ranges.log").string();
+    RangeServer server(folder_.string(), {"--rate-mbps", "16", "--log", log});
+    ScanAndReadAfterward(server);
+    // A chunk of 16 blocks, which only a widened stream asks for.
+    std::ifstream asked(log);
+    bool chunked = false;
+    long long first = 0, last = 0;
+    for (std::string line; std::getline(asked, line);)
+        chunked |= std::sscanf(line.c_str(), "bytes=%lld-%lld", &first, &last) == 2 &&
+                   last + 1 - first == 16 * 1024 * 1024;
+    EXPECT_TRUE(chunked) << "no chunk of 16 blocks was asked for";
 }
 
 } // namespace
