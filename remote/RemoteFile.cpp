@@ -421,9 +421,18 @@ public:
         std::lock_guard lock(mutex_);
         const PiecePattern pattern{firstPiece, stride, pieceBytes};
         if (!stopping_ && offset < size_ && count >= kBlockBytes / 2) {
-            // The stream running for these pieces delivers them, or has.
-            if (streaming_ && filtering_ && pattern == kept_)
+            // The stream running for these pieces delivers them, or has;
+            // but a reader far behind it has started over (a scan given up
+            // and begun again), and gets a stream of its own once this one
+            // has ended: meanwhile its reads fetch what they need.
+            if (streaming_ && filtering_ && pattern == kept_) {
+                if (offset / kBlockBytes + kCachedBlocks < streamFloor_ && !streamBroken_) {
+                    streamBroken_ = true;
+                    consumed_.notify_all();
+                    arrived_.notify_all();
+                }
                 return;
+            }
             if (!streaming_) {
                 for (int64_t b = offset / kBlockBytes;
                      b * kBlockBytes < std::min(size_, offset + count); ++b)

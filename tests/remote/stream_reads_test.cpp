@@ -183,4 +183,48 @@ TEST_F(StreamReads, AStreamHeldBackWidensToSeveralTransfers) {
     EXPECT_TRUE(chunked) << "no chunk of 16 blocks was asked for";
 }
 
+// A scan given up halfway and begun again: the stream it left behind ends,
+// and the new scan gets a stream of its own from the file's start.
+TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
+    // 150 blocks: the stream left behind stops a window ahead of the scan.
+    WriteFile(127000);
+    const std::string log = (folder_ / "ranges.log").string();
+    RangeServer server(folder_.string(), {"--log", log});
+    ASSERT_GT(server.Port(), 0);
+    std::string reason;
+    const auto file = remote::OpenLocation(
+        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+    ASSERT_NE(file, nullptr) << reason;
+    const int64_t traces = 127000;
+    std::vector<unsigned char> headers(static_cast<size_t>(traces * kHeaderBytes));
+    // As the header reader goes: a step asked for ahead, then a run copied.
+    const auto scan = [&](int64_t upTo) {
+        for (int64_t k = 0; k < upTo; k += 256) {
+            const int64_t at = kFirstHeader + k * kTraceBytes;
+            file->AdviseWillNeedPieces(at, 4 * 1024 * 1024, kFirstHeader, kTraceBytes,
+                                       kHeaderBytes);
+            const int64_t run = std::min<int64_t>(256, upTo - k);
+            if (file->CopyPieces(headers.data() + k * kHeaderBytes, at, kTraceBytes, kHeaderBytes,
+                                 run) != run)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(scan(60000)) << file->Failure();
+    ASSERT_TRUE(scan(traces)) << file->Failure();
+    for (int64_t k = 0; k < traces; ++k)
+        ASSERT_EQ(std::vector<unsigned char>(headers.begin() + k * kHeaderBytes,
+                                             headers.begin() + (k + 1) * kHeaderBytes),
+                  Local(kFirstHeader + k * kTraceBytes, kHeaderBytes))
+            << "header of trace " << k;
+    // Two transfers to the file's end that start in its first blocks.
+    std::ifstream asked(log);
+    int streams = 0;
+    long long first = 0, last = 0;
+    for (std::string line; std::getline(asked, line);)
+        streams += std::sscanf(line.c_str(), "bytes=%lld-%lld", &first, &last) == 2 &&
+                   last + 1 == static_cast<long long>(bytes_.size()) && first < 16 * 1024 * 1024;
+    EXPECT_EQ(streams, 2);
+}
+
 } // namespace
