@@ -153,7 +153,7 @@ void TraceHeaderReader::PrefetchAhead() {
         const int64_t to = from + kPrefetchStepBytes;
         prefetchedTo_ = to;
         if (!headersOnly && (streamed_ || !mapped_ || from >= map_.Length())) {
-            // Only the headers of the step are read (a file read over the
+            // Only the headers of the step are used (a file read over the
             // network may then keep only those of what arrives).
             file_.AdviseWillNeedPieces(from, to - from, HeaderOffset(0), traceLength_,
                                        kTraceHeaderSize);
