@@ -434,12 +434,8 @@ public:
                 return;
             }
             if (!streaming_) {
-                for (int64_t b = offset / kBlockBytes;
-                     b * kBlockBytes < std::min(size_, offset + count); ++b)
-                    if (!Find(blocks_, b) && !(pattern == kept_ && Find(keptBlocks_, b))) {
-                        StartStream(b, pattern);
-                        return;
-                    }
+                if (const int64_t block = FirstMissingBlock(offset, count, pattern); block >= 0)
+                    StartStream(block, pattern);
                 return;
             }
         }
@@ -476,6 +472,19 @@ private:
         }
     };
 
+    // The first block of [offset, offset + count) that is neither there whole
+    // nor kept for `pattern`; -1 when every one is.
+    int64_t FirstMissingBlock(int64_t offset, int64_t count, const PiecePattern& pattern) const {
+        for (int64_t b = offset / kBlockBytes; b * kBlockBytes < std::min(size_, offset + count);
+             ++b)
+            if (!Find(blocks_, b) && !(pattern == kept_ && Find(keptBlocks_, b)))
+                return b;
+        return -1;
+    }
+
+    // How many blocks the file has.
+    int64_t BlockCount() const { return (size_ + kBlockBytes - 1) / kBlockBytes; }
+
     // AdviseWillNeed with the lock held.
     void AdviseLocked(int64_t offset, int64_t count) const {
         if (stopping_ || offset >= size_)
@@ -487,12 +496,10 @@ private:
         if (large && !filtering_ && InStreamWindow(offset))
             return;
         if (large && !streaming_) {
-            for (int64_t b = offset / kBlockBytes;
-                 b * kBlockBytes < std::min(size_, offset + count); ++b)
-                if (!Find(blocks_, b)) {
-                    StartStream(b, PiecePattern{});
-                    return;
-                }
+            if (const int64_t block = FirstMissingBlock(offset, count, {}); block >= 0) {
+                StartStream(block, {});
+                return;
+            }
         }
         if (!large && manyRanges_) {
             const Piece* block = Find(blocks_, offset / kBlockBytes);
@@ -984,8 +991,7 @@ private:
             state.block.reserve(StreamBlockBytes());
             arrived_.notify_all();
             Evict();
-            if (state.alone && index + 1 < (size_ + kBlockBytes - 1) / kBlockBytes &&
-                SlowConnection(state)) {
+            if (state.alone && index + 1 < BlockCount() && SlowConnection(state)) {
                 state.widened = true;
                 WidenStream(index + 1);
                 return 0;
@@ -1038,7 +1044,7 @@ private:
     void StreamChunks() const {
         CURL* handle = curl_.easy_init();
         std::unique_lock lock(mutex_);
-        const int64_t blocks = (size_ + kBlockBytes - 1) / kBlockBytes;
+        const int64_t blocks = BlockCount();
         while (handle && !stopping_ && !streamBroken_ && nextChunk_ < blocks) {
             const int64_t first = nextChunk_;
             const bool alone = !widened_;
