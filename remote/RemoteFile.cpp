@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace remote {
@@ -834,6 +835,7 @@ private:
         widened_ = false;
         streamFloor_ = block;
         nextChunk_ = block;
+        redo_.clear();
         streamTransfers_ = 1;
         streamers_.emplace_back([this] { StreamChunks(); });
     }
@@ -1045,23 +1047,38 @@ private:
         CURL* handle = curl_.easy_init();
         std::unique_lock lock(mutex_);
         const int64_t blocks = BlockCount();
-        while (handle && !stopping_ && !streamBroken_ && nextChunk_ < blocks) {
-            const int64_t first = nextChunk_;
-            const bool alone = !widened_;
-            const int64_t last =
-                alone ? blocks - 1 : std::min(first + kStreamChunkBlocks, blocks) - 1;
-            nextChunk_ = last + 1;
+        while (handle && !stopping_ && !streamBroken_ && (nextChunk_ < blocks || !redo_.empty())) {
+            int64_t first = nextChunk_;
+            int64_t last = 0;
+            bool alone = false;
+            if (!redo_.empty()) {
+                std::tie(first, last) = redo_.front();
+                redo_.pop_front();
+            } else {
+                alone = !widened_;
+                last = alone ? blocks - 1 : std::min(first + kStreamChunkBlocks, blocks) - 1;
+                nextChunk_ = last + 1;
+            }
             consumed_.wait(lock, [this, first] {
                 return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
             });
             if (stopping_ || streamBroken_)
                 break;
             lock.unlock();
-            const bool whole = StreamChunk(handle, first, last, alone);
+            int64_t reached = 0;
+            const bool whole = StreamChunk(handle, first, last, alone, reached);
             lock.lock();
-            // Whatever a broken stream did not deliver is fetched in ranges.
-            if (!whole)
-                streamBroken_ = true;
+            if (whole)
+                continue;
+            // A server that takes fewer connections than a widened stream
+            // opens refuses some: what such a transfer did not deliver is
+            // left to the others, and it ends. Whatever the last one cannot
+            // deliver is fetched in ranges.
+            if (widened_ && streamTransfers_ > 1 && !stopping_) {
+                redo_.emplace_back(reached / kBlockBytes, last);
+                break;
+            }
+            streamBroken_ = true;
         }
         if (--streamTransfers_ == 0)
             streaming_ = false;
@@ -1074,8 +1091,9 @@ private:
 
     // Blocks `first` to `last` in one transfer on `handle`, the stream's
     // only one when `alone`; whether all came (or it ended for the stream to
-    // widen).
-    bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool alone) const {
+    // widen). `reached` is where the bytes it delivered end.
+    bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool alone,
+                     int64_t& reached) const {
         Response r;
         StreamState state;
         state.file = this;
@@ -1098,6 +1116,7 @@ private:
         curl_.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
         if (r.headers)
             curl_.slist_free_all(r.headers);
+        reached = state.position;
         return state.position == end || state.widened;
     }
 
@@ -1291,6 +1310,7 @@ private:
     mutable int64_t streamFloor_ = 0;
     mutable int64_t streamWindow_ = kCachedBlocks;
     mutable int64_t nextChunk_ = 0;
+    mutable std::deque<std::pair<int64_t, int64_t>> redo_; // chunks a refused transfer left
     mutable Pieces blocks_, pages_;
     // Blocks of which the stream kept only the pieces of `kept_`, each those
     // of its bytes one after the other; whether the running stream does so.

@@ -18,17 +18,20 @@ connections open, and can add a fixed delay to every response.
 Prints the port it listens on, then serves until killed.
 
   range_server.py FOLDER [--port N] [--delay-ms MS] [--rate-mbps R] [--log FILE]
-                  [--tls CERT KEY]
+                  [--max-connections N] [--tls CERT KEY]
 
 With --rate-mbps a response's bytes go out at no more than R megabytes a
 second on each connection, as an object store serves each connection.
 With --log the Range of every request is appended to FILE, a line each.
+With --max-connections a request on a connection beyond the first N open
+at once is answered 503, as servers that limit each client's connections do.
 
 With --tls it serves https with the certificate CERT and its key KEY.
 """
 import argparse
 import http.server
 import mmap
+import multiprocessing
 import os
 import re
 import socketserver
@@ -46,12 +49,15 @@ def main():
     parser.add_argument("--delay-ms", type=float, default=0.0)
     parser.add_argument("--rate-mbps", type=float, default=0.0)
     parser.add_argument("--log")
+    parser.add_argument("--max-connections", type=int, default=0)
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
     # The growing file's request count, shared by the processes that serve
     # the connections (an anonymous map is shared across fork).
     counter = mmap.mmap(-1, 8)
+    # Connections open at once, across the processes that serve them.
+    connections = multiprocessing.Value("i", 0)
 
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
@@ -61,6 +67,16 @@ def main():
 
         def log_message(self, *unused):
             pass
+
+        def setup(self):
+            super().setup()
+            with connections.get_lock():
+                connections.value += 1
+
+        def finish(self):
+            with connections.get_lock():
+                connections.value -= 1
+            super().finish()
 
         def send_file_part(self, f, count):
             """Sends `count` bytes of the open file f from where it stands, a
@@ -139,6 +155,10 @@ def main():
             if args.log:
                 with open(args.log, "a") as log:
                     log.write(self.headers.get("Range", "-") + "\n")
+            if args.max_connections and connections.value > args.max_connections:
+                self.close_connection = True
+                self.send_bytes(503, b"too many connections\n", [("Connection", "close")])
+                return
             path = urllib.parse.unquote(self.path.split("?")[0])
             query = urllib.parse.parse_qs(self.path.partition("?")[2])
             mode = "ranges"

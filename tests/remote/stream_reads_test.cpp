@@ -112,9 +112,10 @@ protected:
         return {bytes_.begin() + offset, bytes_.begin() + offset + count};
     }
 
-    // Reads short.sgy from the server as the header scan does, then other
-    // bytes of it, and compares everything with the file's own bytes.
-    void ScanAndReadAfterward(const RangeServer& server) {
+    // Reads short.sgy from the server as the header scan does, then (with
+    // `afterward`) other bytes of it, and compares everything with the
+    // file's own bytes.
+    void ScanAndReadAfterward(const RangeServer& server, bool afterward = true) {
         ASSERT_GT(server.Port(), 0);
         std::string reason;
         const auto file = remote::OpenLocation(
@@ -142,6 +143,8 @@ protected:
                                                  headers.begin() + (k + 1) * kHeaderBytes),
                       Local(kFirstHeader + k * kTraceBytes, kHeaderBytes))
                 << "header of trace " << k;
+        if (!afterward)
+            return;
 
         // Afterwards, in the same process: samples, a header with the
         // samples after it, the header across the second block's start, a
@@ -190,6 +193,15 @@ TEST_F(StreamReads, AStreamHeldBackWidensToSeveralTransfers) {
     EXPECT_TRUE(std::any_of(ranges.begin(), ranges.end(), [](const auto& r) {
         return r.second + 1 - r.first == 16 * 1024 * 1024;
     })) << "no chunk of 16 blocks was asked for";
+}
+
+// The scan from a server that answers a fourth connection at once with 503,
+// as servers that limit each client's connections do: the transfers it
+// refuses leave their chunks to the two it takes beside the first request's.
+TEST_F(StreamReads, AWidenedStreamFitsAServerThatTakesFewConnections) {
+    WriteFile(60000); // 74 MB: about 20 MB at first, then four chunks
+    RangeServer server(folder_.string(), {"--rate-mbps", "40", "--max-connections", "3"});
+    ScanAndReadAfterward(server, false);
 }
 
 // A scan given up halfway and begun again: the stream it left behind ends,
