@@ -204,27 +204,49 @@ void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
     }
 }
 
+// A server too busy for the request (503, as an object store's "slow
+// down") or asking for fewer requests (429) is asked again after a wait,
+// doubled each time: 0.1, 0.2, 0.4, 0.8 and 1.6 s.
+constexpr int kBusyRetries = 5;
+constexpr auto kBusyFirstWait = std::chrono::milliseconds(100);
+constexpr auto kBusyWaitSlice = std::chrono::milliseconds(20);
+
+// Waits `wait`, or less once `cancel` is set.
+void WaitUnlessCancelled(std::chrono::milliseconds wait, const std::atomic<bool>* cancel) {
+    for (auto waited = std::chrono::milliseconds(0); waited < wait; waited += kBusyWaitSlice) {
+        if (cancel && cancel->load())
+            return;
+        std::this_thread::sleep_for(kBusyWaitSlice);
+    }
+}
+
 // One transfer of the target on `handle`: the bytes `range` names ("A-B",
-// or several as "A-B,C-D"), a body of at most `most` bytes.
+// or several as "A-B,C-D"), a body of at most `most` bytes; asked again
+// while the server is busy.
 Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
                      const std::string& range, size_t most,
                      const std::atomic<bool>* cancel = nullptr) {
-    Response r;
-    r.cancel = cancel;
-    r.most = most;
-    r.body.reserve(most);
-    Prepare(curl, handle, target, range, r);
-    const CURLcode code = curl.easy_perform(handle);
-    // A body cut off for its length is judged by its status like any other.
-    if (code != CURLE_OK && !r.overflowed)
-        r.error = TransferFailure(curl, code);
-    else
-        curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
-    curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-    if (r.headers)
-        curl.slist_free_all(r.headers);
-    r.headers = nullptr;
-    return r;
+    for (int attempt = 0;; ++attempt) {
+        Response r;
+        r.cancel = cancel;
+        r.most = most;
+        r.body.reserve(most);
+        Prepare(curl, handle, target, range, r);
+        const CURLcode code = curl.easy_perform(handle);
+        // A body cut off for its length is judged by its status like any other.
+        if (code != CURLE_OK && !r.overflowed)
+            r.error = TransferFailure(curl, code);
+        else
+            curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
+        curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+        if (r.headers)
+            curl.slist_free_all(r.headers);
+        r.headers = nullptr;
+        const bool busy = r.error.empty() && (r.status == 503 || r.status == 429);
+        if (!busy || attempt == kBusyRetries || (cancel && cancel->load()))
+            return r;
+        WaitUnlessCancelled(kBusyFirstWait * (1 << attempt), cancel);
+    }
 }
 
 // One transfer: bytes [first, last] of the target on `handle`.

@@ -144,6 +144,15 @@ line 2.SGY
 line 3.sgy" ] || fail "the listing beside an S3 object: $listed"
 [ "$("$list_beside" "$url/line.sgy")" = line.sgy ] || fail "the listing beside an http address"
 
+# A store too busy for the first three requests: asked again after a wait.
+python3 "$here/range_server.py" "$files" --busy 3 >"$work/busy-port" 2>>"$work/server.log" &
+busy_server=$!
+trap 'kill $server $busy_server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/busy-port" ] && break; sleep 0.1; done
+"$cli" info "$files/line.sgy" >"$work/local" 2>&1
+"$cli" info "http://127.0.0.1:$(cat "$work/busy-port")/line.sgy" >"$work/remote" 2>&1
+cmp -s "$work/local" "$work/remote" || fail "a busy server: $(head -c 300 "$work/remote")"
+
 refused() { # expected words, then the command's arguments
     local words=$1
     shift
@@ -161,7 +170,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout "$
 python3 "$here/range_server.py" "$files" --tls "$work/cert.pem" "$work/key.pem" \
     >"$work/tls-port" 2>>"$work/server.log" &
 tls_server=$!
-trap 'kill $server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $server $busy_server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/tls-port" ] && break; sleep 0.1; done
 refused "certificate could not be verified" "$cli" info "https://127.0.0.1:$(cat "$work/tls-port")/line.sgy"
 refused "HTTP 404" "$cli" info "$url/missing.sgy"

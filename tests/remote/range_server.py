@@ -18,13 +18,14 @@ connections open, and can add a fixed delay to every response.
 Prints the port it listens on, then serves until killed.
 
   range_server.py FOLDER [--port N] [--delay-ms MS] [--rate-mbps R] [--log FILE]
-                  [--max-connections N] [--tls CERT KEY]
+                  [--max-connections N] [--busy N] [--tls CERT KEY]
 
 With --rate-mbps a response's bytes go out at no more than R megabytes a
 second on each connection, as an object store serves each connection.
 With --log the Range of every request is appended to FILE, a line each.
 With --max-connections a request on a connection beyond the first N open
 at once is answered 503, as servers that limit each client's connections do.
+With --busy the first N requests are answered 503, as a busy store does.
 
 With --tls it serves https with the certificate CERT and its key KEY.
 """
@@ -50,6 +51,7 @@ def main():
     parser.add_argument("--rate-mbps", type=float, default=0.0)
     parser.add_argument("--log")
     parser.add_argument("--max-connections", type=int, default=0)
+    parser.add_argument("--busy", type=int, default=0)
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
@@ -58,6 +60,8 @@ def main():
     counter = mmap.mmap(-1, 8)
     # Connections open at once, across the processes that serve them.
     connections = multiprocessing.Value("i", 0)
+    # Requests answered 503 for --busy so far.
+    busy = multiprocessing.Value("i", 0)
 
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
@@ -155,6 +159,12 @@ def main():
             if args.log:
                 with open(args.log, "a") as log:
                     log.write(self.headers.get("Range", "-") + "\n")
+            with busy.get_lock():
+                too_busy = busy.value < args.busy
+                busy.value += too_busy
+            if too_busy:
+                self.send_bytes(503, b"slow down\n")
+                return
             if args.max_connections and connections.value > args.max_connections:
                 self.close_connection = True
                 self.send_bytes(503, b"too many connections\n", [("Connection", "close")])
