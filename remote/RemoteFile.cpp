@@ -220,6 +220,14 @@ void WaitUnlessCancelled(std::chrono::milliseconds wait, const std::atomic<bool>
     }
 }
 
+// Lets `handle` go of the request headers of `r` once its transfer ended.
+void ReleaseHeaders(const CurlLibrary& curl, CURL* handle, Response& r) {
+    curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    if (r.headers)
+        curl.slist_free_all(r.headers);
+    r.headers = nullptr;
+}
+
 // One transfer of the target on `handle`: the bytes `range` names ("A-B",
 // or several as "A-B,C-D"), a body of at most `most` bytes; asked again
 // while the server is busy.
@@ -238,10 +246,7 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
             r.error = TransferFailure(curl, code);
         else
             curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
-        curl.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-        if (r.headers)
-            curl.slist_free_all(r.headers);
-        r.headers = nullptr;
+        ReleaseHeaders(curl, handle, r);
         const bool busy = r.error.empty() && (r.status == 503 || r.status == 429);
         if (!busy || attempt == kBusyRetries || (cancel && cancel->load()))
             return r;
@@ -487,6 +492,8 @@ private:
         bool Holds(int64_t at) const {
             return stride > 0 && at >= first && (at - first) % stride < bytes;
         }
+        // Where the piece holding `at` ends.
+        int64_t PieceEnd(int64_t at) const { return at - (at - first) % stride + bytes; }
         // How many bytes of the pieces lie before `at`.
         int64_t BytesBefore(int64_t at) const {
             if (stride <= 0 || at <= first)
@@ -615,8 +622,8 @@ private:
             if (pieces == &keptBlocks_) {
                 // Up to the end of the piece, or of the block, as kept.
                 within = kept_.BytesBefore(at) - kept_.BytesBefore(piece->from);
-                const int64_t pieceEnd = at - (at - kept_.first) % kept_.stride + kept_.bytes;
-                take = std::min({count - done, pieceEnd - at, piece->from + piece->length - at,
+                take = std::min({count - done, kept_.PieceEnd(at) - at,
+                                 piece->from + piece->length - at,
                                  static_cast<int64_t>(piece->bytes.size()) - within});
             }
             if (take <= 0)
@@ -1135,9 +1142,7 @@ private:
         // Fewer, larger deliveries: a stream carries whole files.
         curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
         curl_.easy_perform(handle);
-        curl_.easy_setopt(handle, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-        if (r.headers)
-            curl_.slist_free_all(r.headers);
+        ReleaseHeaders(curl_, handle, r);
         reached = state.position;
         return state.position == end || state.widened;
     }
@@ -1575,8 +1580,7 @@ bool ListObjects(const std::string& location, std::vector<std::string>& names, s
         Prepare(*curl, handle, target, "", r);
         curl->easy_setopt(handle, CURLOPT_RANGE, static_cast<const char*>(nullptr));
         const CURLcode code = curl->easy_perform(handle);
-        if (r.headers)
-            curl->slist_free_all(r.headers);
+        ReleaseHeaders(*curl, handle, r);
         if (cancel) {
             reason = "Listing it was cancelled.";
             ok = false;
