@@ -15,11 +15,12 @@ namespace {
 static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
 
 template <bool kBigEndian>
-[[gnu::always_inline]] inline void FoldHeadersAs(const unsigned char* first, int64_t count,
-                                                 int64_t stride, const FoldTables& tables,
-                                                 uint32_t varyingParts) {
+[[gnu::always_inline]] inline uint32_t FoldHeadersAs(const unsigned char* first, int64_t count,
+                                                     int64_t stride, const FoldTables& tables,
+                                                     uint32_t varyingParts) {
     constexpr int kWords2 = kFoldPartBytes / 2;
     constexpr int kWords4 = kFoldPartBytes / 4;
+    uint32_t changedParts = 0;
     for (int part = 0; part < kTraceHeaderSize; part += kFoldPartBytes) {
         int32_t* const min4 = tables.min4 + part / 4;
         int32_t* const max4 = tables.max4 + part / 4;
@@ -58,6 +59,12 @@ template <bool kBigEndian>
                 high2[j] = std::max(high2[j], w2[j]);
             }
         }
+        bool changed = false;
+        for (int j = 0; j < kWords4; ++j)
+            changed |= (min4[j] != low4[j]) | (max4[j] != high4[j]);
+        for (int j = 0; j < kWords2; ++j)
+            changed |= (min2[j] != low2[j]) | (max2[j] != high2[j]);
+        changedParts |= uint32_t{changed} << (part / kFoldPartBytes);
         for (int j = 0; j < kWords4; ++j) {
             min4[j] = low4[j];
             max4[j] = high4[j];
@@ -67,6 +74,7 @@ template <bool kBigEndian>
             max2[j] = high2[j];
         }
     }
+    return changedParts;
 }
 
 } // namespace
@@ -78,12 +86,11 @@ template <bool kBigEndian>
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 [[gnu::target_clones("arch=x86-64-v2", "default")]]
 #endif
-void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 const FoldTables& tables, uint32_t varyingParts) {
-    if (littleEndian)
-        FoldHeadersAs<false>(first, count, stride, tables, varyingParts);
-    else
-        FoldHeadersAs<true>(first, count, stride, tables, varyingParts);
+uint32_t
+FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
+            const FoldTables& tables, uint32_t varyingParts) {
+    return littleEndian ? FoldHeadersAs<false>(first, count, stride, tables, varyingParts)
+                        : FoldHeadersAs<true>(first, count, stride, tables, varyingParts);
 }
 
 } // namespace segy

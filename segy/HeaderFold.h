@@ -26,8 +26,10 @@ constexpr uint32_t kAllFoldParts = (1u << (kTraceHeaderSize / kFoldPartBytes)) -
 // Enters `count` headers, `stride` bytes apart from `first`, stored in the
 // given byte order, into the tables. Parts outside `varyingParts` hold the
 // same bytes in every one of the headers, so only the first header's are
-// entered for them.
-void FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-                 const FoldTables& tables, uint32_t varyingParts = kAllFoldParts);
+// entered for them. Returns the mask of parts in which an entry of any of
+// the four tables changed.
+uint32_t FoldHeaders(const unsigned char* first, int64_t count, int64_t stride,
+                     int32_t littleEndian, const FoldTables& tables,
+                     uint32_t varyingParts = kAllFoldParts);
 
 } // namespace segy

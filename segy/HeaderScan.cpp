@@ -7,6 +7,7 @@
 #include "segy/TraceHeaderReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -34,25 +35,38 @@ struct ExtremeTable {
     bool fourByte;
 };
 
-// After a batch has been folded in: every extreme the batch changed, or
-// that no trace holds yet, gets the first trace of the batch that holds it.
-// Batches are short and extremes rarely change after the first ones, so
-// this costs little beside the fold, which stays free of branches.
-void NoteExtremes(const ExtremeTable& table, const int32_t* before, const unsigned char* first,
-                  int64_t count, int64_t stride, int32_t littleEndian, int64_t firstTrace) {
-    for (int i = 0; i < table.words; ++i) {
-        if (table.values[i] == before[i] && table.traces[i] >= 0)
-            continue;
-        for (int64_t h = 0; h < count; ++h) {
-            const unsigned char* word = first + h * stride + (table.fourByte ? 4 : 2) * i;
-            const int32_t value = table.fourByte ? static_cast<int32_t>(Load32(word, littleEndian))
-                                                 : static_cast<int16_t>(Load16(word, littleEndian));
-            if (value == table.values[i]) {
-                table.traces[i] = firstTrace + h;
-                break;
+// After a batch has been folded in: every extreme of the parts in `parts`
+// that the batch changed, or that no trace holds yet, gets the first trace
+// of the batch that holds it. Returns the parts in which some extreme is
+// still held by no trace. Extremes rarely change after the first batches
+// and the fold says in which parts they did, so this costs little beside
+// the fold, which stays free of branches.
+uint32_t NoteExtremes(const ExtremeTable& table, const int32_t* before, uint32_t parts,
+                      const unsigned char* first, int64_t count, int64_t stride,
+                      int32_t littleEndian, int64_t firstTrace) {
+    const int wordBytes = table.fourByte ? 4 : 2;
+    const int partWords = kFoldPartBytes / wordBytes;
+    uint32_t unheld = 0;
+    for (; parts != 0; parts &= parts - 1) {
+        const int part = std::countr_zero(parts);
+        for (int i = part * partWords; i < (part + 1) * partWords; ++i) {
+            if (table.values[i] == before[i] && table.traces[i] >= 0)
+                continue;
+            for (int64_t h = 0; h < count; ++h) {
+                const unsigned char* word = first + h * stride + wordBytes * i;
+                const int32_t value = table.fourByte
+                                          ? static_cast<int32_t>(Load32(word, littleEndian))
+                                          : static_cast<int16_t>(Load16(word, littleEndian));
+                if (value == table.values[i]) {
+                    table.traces[i] = firstTrace + h;
+                    break;
+                }
             }
+            if (table.traces[i] < 0)
+                unheld |= 1u << part;
         }
     }
+    return unheld;
 }
 
 // Hands headers to an inspection that follows them on a thread of its own,
@@ -219,10 +233,11 @@ private:
 
 // Folds a batch of headers, the first of them trace `firstTrace`, into the
 // tables and notes where their extremes first occur; with a pipe, hands the
-// headers on to the inspection too.
+// headers on to the inspection too. `unheldParts` carries from batch to
+// batch the parts with an extreme that no trace holds yet (at first, all).
 void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t stride,
                              int32_t littleEndian, int64_t firstTrace, HeaderScanTables& tables,
-                             InspectionPipe* pipe = nullptr) {
+                             uint32_t& unheldParts, InspectionPipe* pipe = nullptr) {
     const ExtremeTable extremes[] = {
         {tables.Hdr4Min, tables.Hdr4MinTrace, kHeaderWords4, true},
         {tables.Hdr4Max, tables.Hdr4MaxTrace, kHeaderWords4, true},
@@ -232,12 +247,16 @@ void FoldHeadersNotingTraces(const unsigned char* first, int64_t count, int64_t 
     int32_t before[4][kHeaderWords2];
     for (int t = 0; t < 4; ++t)
         std::copy(extremes[t].values, extremes[t].values + extremes[t].words, before[t]);
-    FoldHeaders(first, count, stride, littleEndian,
-                {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
+    const uint32_t changed =
+        FoldHeaders(first, count, stride, littleEndian,
+                    {tables.Hdr4Min, tables.Hdr4Max, tables.Hdr2Min, tables.Hdr2Max});
     if (pipe)
         pipe->Push(first, count, stride, firstTrace);
+    const uint32_t parts = changed | unheldParts;
+    unheldParts = 0;
     for (int t = 0; t < 4; ++t)
-        NoteExtremes(extremes[t], before[t], first, count, stride, littleEndian, firstTrace);
+        unheldParts |= NoteExtremes(extremes[t], before[t], parts, first, count, stride,
+                                    littleEndian, firstTrace);
 }
 
 // The index a single-trace mode reads, or -1 when it names no trace: a
@@ -312,13 +331,15 @@ int64_t ScanAll(TraceHeaderReader& reader, int32_t littleEndian, HeaderScanTable
         copying = nullptr;
     }
     int64_t k = 0;
+    uint32_t unheldParts = kAllFoldParts;
     for (;;) {
         if (!pacer.BeforeBatch())
             return k;
         const HeaderRun run = reader.Next(FullScanPacer::BatchSize(k));
         if (run.count == 0)
             return k;
-        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables, copying);
+        FoldHeadersNotingTraces(run.first, run.count, run.stride, littleEndian, k, tables,
+                                unheldParts, copying);
         k += run.count;
         if (!pacer.AfterBatch(k))
             return k;
@@ -398,8 +419,9 @@ int32_t ScanTraceHeaders(int32_t mode, const std::string& path, const ScanLayout
         if (index >= 0 &&
             file.ReadAt(header, kTraceHeaderSize, TraceOffset(index, traceLength, firstTrace)) ==
                 kTraceHeaderSize) {
-            FoldHeadersNotingTraces(header, 1, kTraceHeaderSize, layout.LittleEndian, index,
-                                    tables);
+            uint32_t unheldParts = kAllFoldParts;
+            FoldHeadersNotingTraces(header, 1, kTraceHeaderSize, layout.LittleEndian, index, tables,
+                                    unheldParts);
             k = 1;
         }
     }

@@ -281,10 +281,17 @@ TEST(HeaderGridText, ListsEveryWordWithItsByteRange) {
 TEST_F(HeaderScanTest, TheFullScanNotesTheFirstTraceOfEveryExtreme) {
     // Bytes 1-4 dip to -5 at trace 30 and again at 70 (the first counts);
     // bytes 9-10 hold 32767, the minimum's start value, only at trace 41;
-    // the maximum of bytes 5-8 rises to the last trace, across batches.
+    // the maximum of bytes 5-8 rises to the last trace, across batches;
+    // bytes 35-36 hold the 2-byte maximum's start value only at trace 50,
+    // below it elsewhere, and every other extreme of their part is set by
+    // the first batch, so no fold moves an extreme of that part again.
     WriteFile(100, 2, [](int k) {
         TraceSpec t;
-        t.words4 = {{1, k == 30 || k == 70 ? -5 : k % 7}, {5, k}};
+        t.words4 = {{1, k == 30 || k == 70 ? -5 : k % 7},
+                    {5, k},
+                    {33, k == 50 ? 0x00018001
+                         : k % 2 ? 0x00058000
+                                 : 0x00008000}};
         t.words2 = {{9, static_cast<int16_t>(k == 41 ? 32767 : 3)}};
         return t;
     });
@@ -297,6 +304,8 @@ TEST_F(HeaderScanTest, TheFullScanNotesTheFirstTraceOfEveryExtreme) {
     EXPECT_EQ(tables.Hdr2MaxTrace[4], 41);
     EXPECT_EQ(tables.Hdr2MinTrace[4], 0);
     EXPECT_EQ(tables.Hdr4MinTrace[59], 0); // zeros everywhere: trace 0
+    EXPECT_EQ(tables.Hdr2Max[17], -32767);
+    EXPECT_EQ(tables.Hdr2MaxTrace[17], 50);
     // One trace: every extreme is that trace; none read: none anywhere.
     ASSERT_EQ(Scan(kScanSelected, "42"), 1);
     EXPECT_EQ(tables.Hdr2MaxTrace[4], 41);
