@@ -228,12 +228,19 @@ void ReleaseHeaders(const CurlLibrary& curl, CURL* handle, Response& r) {
     r.headers = nullptr;
 }
 
+// Whether the server answered that it is too busy for the request.
+bool Busy(const Response& r) {
+    return r.error.empty() && (r.status == 503 || r.status == 429);
+}
+
 // One transfer of the target on `handle`: the bytes `range` names ("A-B",
 // or several as "A-B,C-D"), a body of at most `most` bytes; asked again
-// while the server is busy.
+// while the server is busy, unless `giveWay` says the caller leaves the
+// request to others then.
 Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
                      const std::string& range, size_t most,
-                     const std::atomic<bool>* cancel = nullptr) {
+                     const std::atomic<bool>* cancel = nullptr,
+                     const std::function<bool()>& giveWay = {}) {
     for (int attempt = 0;; ++attempt) {
         Response r;
         r.cancel = cancel;
@@ -247,8 +254,8 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
         else
             curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
         ReleaseHeaders(curl, handle, r);
-        const bool busy = r.error.empty() && (r.status == 503 || r.status == 429);
-        if (!busy || attempt == kBusyRetries || (cancel && cancel->load()))
+        if (!Busy(r) || attempt == kBusyRetries || (cancel && cancel->load()) ||
+            (giveWay && giveWay()))
             return r;
         WaitUnlessCancelled(kBusyFirstWait * (1 << attempt), cancel);
     }
@@ -256,9 +263,10 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
 
 // One transfer: bytes [first, last] of the target on `handle`.
 Response Fetch(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target, int64_t first,
-               int64_t last, const std::atomic<bool>* cancel = nullptr) {
+               int64_t last, const std::atomic<bool>* cancel = nullptr,
+               const std::function<bool()>& giveWay = {}) {
     return FetchRanges(curl, handle, target, std::to_string(first) + "-" + std::to_string(last),
-                       static_cast<size_t>(last - first + 1), cancel);
+                       static_cast<size_t>(last - first + 1), cancel, giveWay);
 }
 
 // Small pieces, for the headers of long traces: a page around each.
@@ -1147,9 +1155,26 @@ private:
         return state.position == end || state.widened;
     }
 
+    // For a fetching thread of a pool with `live` threads working: a server
+    // that answers busy while others of the pool still work is one that
+    // limits the connections a client may open (or asks for fewer requests),
+    // so the thread leaves its request to them and ends, and its connection
+    // closes. The last one waits and asks again.
+    std::function<bool()> GiveWay(int& live, bool& gaveWay) const {
+        return [this, &live, &gaveWay] {
+            std::lock_guard lock(mutex_);
+            if (live <= 1 || stopping_)
+                return false;
+            --live;
+            gaveWay = true;
+            return true;
+        };
+    }
+
     void StartWorkers() const {
         if (!workers_.empty())
             return;
+        liveWorkers_ = kFetchThreads;
         for (int k = 0; k < kFetchThreads; ++k)
             workers_.emplace_back([this] { Work(); });
     }
@@ -1157,6 +1182,7 @@ private:
     void StartSpanWorkers() const {
         if (!spanWorkers_.empty())
             return;
+        liveSpanWorkers_ = kSpanThreads;
         for (int k = 0; k < kSpanThreads; ++k)
             spanWorkers_.emplace_back([this] { WorkSpans(); });
     }
@@ -1187,10 +1213,17 @@ private:
             if (batch.empty())
                 continue;
             lock.unlock();
-            const Response r =
-                FetchRanges(curl_, handle, target_, RangeList(ranges),
-                            bytes + (batch.size() + 1) * kPartOverheadBytes, &cancelled_);
+            bool gaveWay = false;
+            const Response r = FetchRanges(curl_, handle, target_, RangeList(ranges),
+                                           bytes + (batch.size() + 1) * kPartOverheadBytes,
+                                           &cancelled_, GiveWay(liveSpanWorkers_, gaveWay));
             lock.lock();
+            if (gaveWay) {
+                for (auto at = batch.rbegin(); at != batch.rend(); ++at)
+                    spanQueue_.push_front(*at);
+                spanWanted_.notify_all();
+                break;
+            }
             SpansArrived(r, batch);
         }
         if (handle)
@@ -1293,8 +1326,16 @@ private:
             const Piece* lastPiece = Find(pieces, last);
             const int64_t to = lastPiece->from + lastPiece->length - 1;
             lock.unlock();
-            const Response r = Fetch(curl_, handle, target_, from, to, &cancelled_);
+            bool gaveWay = false;
+            const Response r = Fetch(curl_, handle, target_, from, to, &cancelled_,
+                                     GiveWay(liveWorkers_, gaveWay));
             lock.lock();
+            if (gaveWay) {
+                for (int64_t i = last; i >= index; --i)
+                    queue_.emplace_front(large, i);
+                wanted_.notify_all();
+                break;
+            }
             const std::string error =
                 cancelled_ ? std::string("Reading it was cancelled.") : Check(r, to - from + 1);
             for (int64_t i = index; i <= last; ++i) {
@@ -1347,12 +1388,14 @@ private:
     mutable std::vector<std::vector<unsigned char>> spare_; // buffers of evicted blocks
     mutable std::deque<std::pair<bool, int64_t>> queue_;
     mutable std::vector<std::thread> workers_;
+    mutable int liveWorkers_ = 0; // those that have not given way
     // Spans by their first byte, those queued, and how many are on their
     // way or fetched and not read yet.
     mutable Pieces spans_;
     mutable std::deque<int64_t> spanQueue_;
     mutable size_t spansAhead_ = 0;
     mutable std::vector<std::thread> spanWorkers_;
+    mutable int liveSpanWorkers_ = 0;
     // Whether the server may take several ranges in one request, and how
     // many it is asked for.
     mutable std::atomic<bool> manyRanges_;

@@ -58,7 +58,8 @@ def main():
     # The growing file's request count, shared by the processes that serve
     # the connections (an anonymous map is shared across fork).
     counter = mmap.mmap(-1, 8)
-    # Connections open at once, across the processes that serve them.
+    # Connections served, of at most --max-connections open at once, across
+    # the processes that serve them.
     connections = multiprocessing.Value("i", 0)
     # Requests answered 503 for --busy so far.
     busy = multiprocessing.Value("i", 0)
@@ -74,12 +75,16 @@ def main():
 
         def setup(self):
             super().setup()
+            # A connection opened while the first N are still open is
+            # refused whatever it asks; the ones served stay served.
             with connections.get_lock():
-                connections.value += 1
+                self.served = (not args.max_connections or
+                               connections.value < args.max_connections)
+                connections.value += self.served
 
         def finish(self):
             with connections.get_lock():
-                connections.value -= 1
+                connections.value -= self.served
             super().finish()
 
         def send_file_part(self, f, count):
@@ -165,7 +170,7 @@ def main():
             if too_busy:
                 self.send_bytes(503, b"slow down\n")
                 return
-            if args.max_connections and connections.value > args.max_connections:
+            if not self.served:
                 self.close_connection = True
                 self.send_bytes(503, b"too many connections\n", [("Connection", "close")])
                 return
