@@ -299,6 +299,10 @@ constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // How long a read waits for a block the stream is about to deliver before
 // fetching it itself.
 constexpr auto kStreamPatience = std::chrono::seconds(2);
+// A stream whose reader took nothing for this long was given up (a scan
+// cancelled): it ends, and its connections close. A reader that comes back
+// gets a stream of its own.
+constexpr auto kStreamIdleLimit = std::chrono::seconds(5);
 // Pieces most recently read that eviction keeps whatever else is there.
 constexpr size_t kRecentlyReadKept = 4;
 // Buffers of evicted blocks kept for the stream's next blocks.
@@ -1005,9 +1009,10 @@ private:
                 continue;
             std::unique_lock lock(mutex_);
             const auto before = std::chrono::steady_clock::now();
-            consumed_.wait(lock, [this, index] {
-                return stopping_ || streamBroken_ || index < streamFloor_ + streamWindow_;
-            });
+            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, index] {
+                    return stopping_ || streamBroken_ || index < streamFloor_ + streamWindow_;
+                }))
+                EndIdleStream();
             if (stopping_ || streamBroken_)
                 return 0;
             if (state.alone)
@@ -1077,6 +1082,14 @@ private:
         streamedBytes_ = kSpeedKnown;
     }
 
+    // Ends the stream, its reader gone: reads from then on fetch what they
+    // need, as when a stream broke.
+    void EndIdleStream() const {
+        streamBroken_ = true;
+        consumed_.notify_all();
+        arrived_.notify_all();
+    }
+
     // One of the stream's transfers: the chunks not taken yet, one after
     // the other on its own connection, each once the reader is near enough
     // to take it; the stream ends with the last of them.
@@ -1096,9 +1109,10 @@ private:
                 last = alone ? blocks - 1 : std::min(first + kStreamChunkBlocks, blocks) - 1;
                 nextChunk_ = last + 1;
             }
-            consumed_.wait(lock, [this, first] {
-                return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
-            });
+            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, first] {
+                    return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
+                }))
+                EndIdleStream();
             if (stopping_ || streamBroken_)
                 break;
             lock.unlock();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -170,6 +172,21 @@ protected:
                 << "words of trace " << k;
     }
 
+    // Reads the first `upTo` headers into `headers` as the header reader
+    // goes: a step asked for ahead, then a run copied.
+    static bool ScanHeaders(segy::ByteSource& file, std::vector<unsigned char>& headers,
+                            int64_t upTo) {
+        for (int64_t k = 0; k < upTo; k += 256) {
+            const int64_t at = kFirstHeader + k * kTraceBytes;
+            file.AdviseWillNeedPieces(at, 4 * 1024 * 1024, kFirstHeader, kTraceBytes, kHeaderBytes);
+            const int64_t run = std::min<int64_t>(256, upTo - k);
+            if (file.CopyPieces(headers.data() + k * kHeaderBytes, at, kTraceBytes, kHeaderBytes,
+                                run) != run)
+                return false;
+        }
+        return true;
+    }
+
     std::filesystem::path folder_;
     std::vector<unsigned char> bytes_;
 };
@@ -218,21 +235,8 @@ TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
     ASSERT_NE(file, nullptr) << reason;
     const int64_t traces = 127000;
     std::vector<unsigned char> headers(static_cast<size_t>(traces * kHeaderBytes));
-    // As the header reader goes: a step asked for ahead, then a run copied.
-    const auto scan = [&](int64_t upTo) {
-        for (int64_t k = 0; k < upTo; k += 256) {
-            const int64_t at = kFirstHeader + k * kTraceBytes;
-            file->AdviseWillNeedPieces(at, 4 * 1024 * 1024, kFirstHeader, kTraceBytes,
-                                       kHeaderBytes);
-            const int64_t run = std::min<int64_t>(256, upTo - k);
-            if (file->CopyPieces(headers.data() + k * kHeaderBytes, at, kTraceBytes, kHeaderBytes,
-                                 run) != run)
-                return false;
-        }
-        return true;
-    };
-    ASSERT_TRUE(scan(60000)) << file->Failure();
-    ASSERT_TRUE(scan(traces)) << file->Failure();
+    ASSERT_TRUE(ScanHeaders(*file, headers, 60000)) << file->Failure();
+    ASSERT_TRUE(ScanHeaders(*file, headers, traces)) << file->Failure();
     for (int64_t k = 0; k < traces; ++k)
         ASSERT_EQ(std::vector<unsigned char>(headers.begin() + k * kHeaderBytes,
                                              headers.begin() + (k + 1) * kHeaderBytes),
@@ -246,6 +250,27 @@ TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
                                        r.first < 16 * 1024 * 1024;
                             }),
               2);
+}
+
+// A scan given up halfway leaves its stream waiting for a reader that does
+// not come back: after a while the stream ends and its connection closes,
+// so a server that serves two connections at a time serves a read
+// elsewhere in the file.
+TEST_F(StreamReads, AStreamItsReaderLeftEndsAndFreesItsConnection) {
+    WriteFile(127000);
+    RangeServer server(folder_.string(), {"--max-connections", "2"});
+    ASSERT_GT(server.Port(), 0);
+    std::string reason;
+    const auto file = remote::OpenLocation(
+        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+    ASSERT_NE(file, nullptr) << reason;
+    std::vector<unsigned char> headers(static_cast<size_t>(127000 * kHeaderBytes));
+    ASSERT_TRUE(ScanHeaders(*file, headers, 20000)) << file->Failure();
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    const int64_t at = static_cast<int64_t>(bytes_.size()) - 5 * 1024 * 1024;
+    std::vector<unsigned char> got(1000);
+    ASSERT_EQ(file->ReadAt(got.data(), 1000, at), 1000) << file->Failure();
+    EXPECT_EQ(got, Local(at, 1000));
 }
 
 } // namespace
