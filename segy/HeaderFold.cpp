@@ -82,8 +82,10 @@ template <bool kBigEndian>
 // Enters `count` headers, `stride` bytes apart from `first`, into the tables.
 // On x86-64 it is also built for processors with byte shuffles and 32-bit
 // vector minima (SSSE3, SSE4.1), where every loop of the fold becomes vector
-// code; the baseline build serves older processors.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// code; the baseline build serves older processors. Not under the thread
+// sanitizer, whose instrumented choice between the two would run before
+// its runtime is set up, as the program is loaded.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 [[gnu::target_clones("arch=x86-64-v2", "default")]]
 #endif
 uint32_t
