@@ -281,7 +281,7 @@ constexpr int64_t kRunBlocks = 16;
 // ahead still, so that enough requests are in flight to hide the round trip.
 constexpr int64_t kExtraAheadBytes = 32 * kBlockBytes;
 // What a stream takes from the connection at a time.
-constexpr long kStreamBufferBytes = 512 * 1024;
+constexpr long kStreamBufferBytes = 64 * 1024;
 // A stream (a reader going through the file front to back) starts as one
 // transfer to the end of the file: one round trip, and on a fast link one
 // connection carries all the reader takes. A connection slower than this
@@ -1059,6 +1059,9 @@ private:
     // first delivery, and from it how far apart pieces must lie to be asked
     // for alone.
     void NoteStreamSpeed(size_t delivered) const {
+        // Once known, nothing more is learned: the lock is left alone.
+        if (speedKnown_.load(std::memory_order_relaxed))
+            return;
         std::lock_guard lock(mutex_);
         if (streamedBytes_ == kSpeedKnown)
             return;
@@ -1080,6 +1083,7 @@ private:
             std::clamp(static_cast<int64_t>(bytesPerMicro * kManyRangesPieceMicros),
                        kManyRangesPiecesFrom, kOneRangePiecesFrom);
         streamedBytes_ = kSpeedKnown;
+        speedKnown_ = true;
     }
 
     // Ends the stream, its reader gone: reads from then on fetch what they
@@ -1419,6 +1423,7 @@ private:
     // them, until its speed is known.
     static constexpr int64_t kSpeedKnown = -1;
     mutable int64_t streamedBytes_ = 0;
+    mutable std::atomic<bool> speedKnown_{false};
     mutable int64_t sampleFrom_ = -1;
     mutable std::chrono::steady_clock::time_point streamStart_;
     mutable uint64_t tick_ = 0;
