@@ -205,8 +205,10 @@ void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
 }
 
 // A server too busy for the request (503, as an object store's "slow
-// down") or asking for fewer requests (429) is asked again after a wait,
-// doubled each time: 0.1, 0.2, 0.4, 0.8 and 1.6 s.
+// down") or asking for fewer requests (429), or one that failed in passing
+// (500, an object store's "internal error, try again"; 502 and 504, a
+// gateway that did not hear from the server behind it), is asked again
+// after a wait, doubled each time: 0.1, 0.2, 0.4, 0.8 and 1.6 s.
 constexpr int kBusyRetries = 5;
 constexpr auto kBusyFirstWait = std::chrono::milliseconds(100);
 constexpr auto kBusyWaitSlice = std::chrono::milliseconds(20);
@@ -233,6 +235,11 @@ bool Busy(const Response& r) {
     return r.error.empty() && (r.status == 503 || r.status == 429);
 }
 
+// Whether the server's answer is one that asking again may change.
+bool WorthAskingAgain(const Response& r) {
+    return Busy(r) || (r.error.empty() && (r.status == 500 || r.status == 502 || r.status == 504));
+}
+
 // One transfer of the target on `handle`: the bytes `range` names ("A-B",
 // or several as "A-B,C-D"), a body of at most `most` bytes; asked again
 // while the server is busy, unless `giveWay` says the caller leaves the
@@ -254,8 +261,8 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
         else
             curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
         ReleaseHeaders(curl, handle, r);
-        if (!Busy(r) || attempt == kBusyRetries || (cancel && cancel->load()) ||
-            (giveWay && giveWay()))
+        if (!WorthAskingAgain(r) || attempt == kBusyRetries || (cancel && cancel->load()) ||
+            (Busy(r) && giveWay && giveWay()))
             return r;
         WaitUnlessCancelled(kBusyFirstWait * (1 << attempt), cancel);
     }

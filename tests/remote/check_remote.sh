@@ -152,13 +152,21 @@ for _ in $(seq 50); do [ -s "$work/busy-port" ] && break; sleep 0.1; done
 "$cli" info "$files/line.sgy" >"$work/local" 2>&1
 "$cli" info "http://127.0.0.1:$(cat "$work/busy-port")/line.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" || fail "a busy server: $(head -c 300 "$work/remote")"
+# One whose first two answers are an internal error, as a store's in passing.
+python3 "$here/range_server.py" "$files" --busy 2 --busy-status 500 >"$work/failing-port" \
+    2>>"$work/server.log" &
+failing_server=$!
+trap 'kill $server $busy_server $failing_server 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/failing-port" ] && break; sleep 0.1; done
+"$cli" info "http://127.0.0.1:$(cat "$work/failing-port")/line.sgy" >"$work/remote" 2>&1
+cmp -s "$work/local" "$work/remote" || fail "a passing server error: $(head -c 300 "$work/remote")"
 
 # A server that serves two connections of a client at a time: the fetching
 # threads it refuses leave their requests to the ones it serves.
 python3 "$here/range_server.py" "$files" --max-connections 2 >"$work/few-port" \
     2>>"$work/server.log" &
 few_server=$!
-trap 'kill $server $busy_server $few_server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $server $busy_server $failing_server $few_server 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/few-port" ] && break; sleep 0.1; done
 few=http://127.0.0.1:$(cat "$work/few-port")
 "$cli" scan --json "$files/spans.sgy" >"$work/local" 2>&1
@@ -187,7 +195,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout "$
 python3 "$here/range_server.py" "$files" --tls "$work/cert.pem" "$work/key.pem" \
     >"$work/tls-port" 2>>"$work/server.log" &
 tls_server=$!
-trap 'kill $server $busy_server $few_server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $server $busy_server $failing_server $few_server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/tls-port" ] && break; sleep 0.1; done
 refused "certificate could not be verified" "$cli" info "https://127.0.0.1:$(cat "$work/tls-port")/line.sgy"
 refused "HTTP 404" "$cli" info "$url/missing.sgy"

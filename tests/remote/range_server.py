@@ -18,14 +18,16 @@ connections open, and can add a fixed delay to every response.
 Prints the port it listens on, then serves until killed.
 
   range_server.py FOLDER [--port N] [--delay-ms MS] [--rate-mbps R] [--log FILE]
-                  [--max-connections N] [--busy N] [--tls CERT KEY]
+                  [--max-connections N] [--busy N [--busy-status S]]
+                  [--tls CERT KEY]
 
 With --rate-mbps a response's bytes go out at no more than R megabytes a
 second on each connection, as an object store serves each connection.
 With --log the Range of every request is appended to FILE, a line each.
 With --max-connections a request on a connection beyond the first N open
 at once is answered 503, as servers that limit each client's connections do.
-With --busy the first N requests are answered 503, as a busy store does.
+With --busy the first N requests are answered 503, as a busy store does, or
+with the status --busy-status gives (500, a store's passing internal error).
 
 With --tls it serves https with the certificate CERT and its key KEY.
 """
@@ -52,6 +54,7 @@ def main():
     parser.add_argument("--log")
     parser.add_argument("--max-connections", type=int, default=0)
     parser.add_argument("--busy", type=int, default=0)
+    parser.add_argument("--busy-status", type=int, default=503)
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     folder = os.path.abspath(args.folder)
@@ -168,7 +171,7 @@ def main():
                 too_busy = busy.value < args.busy
                 busy.value += too_busy
             if too_busy:
-                self.send_bytes(503, b"slow down\n")
+                self.send_bytes(args.busy_status, b"slow down\n")
                 return
             if not self.served:
                 self.close_connection = True
