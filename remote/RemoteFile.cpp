@@ -322,11 +322,16 @@ constexpr size_t kSpareBlocks = 4;
 // answered with the whole file, or refused as too long a header.
 constexpr size_t kMostRangesPerRequest = 1000;
 constexpr size_t kCommonRangesPerRequest = 200;
-// Threads fetching spans, each with its own connection: enough requests in
-// flight that the round trips overlap.
-constexpr int kSpanThreads = 32;
 // Spans kept, fetched ahead or most recently read.
 constexpr size_t kCachedSpans = 16384;
+// Threads fetching spans, each with its own connection: as many as it takes
+// for the spans asked for ahead to be in flight at once, in requests of the
+// most ranges (16) or of the common number (32). More only open connections
+// (a process each on some servers, a TLS handshake each on any) that wait
+// for the reader: with a 20 ms round trip a scan of 40,000 headers took
+// 0.32 s with 16 threads, 0.37 s with 32.
+constexpr int kSpanThreads = 16;
+constexpr int kSpanThreadsForCommonRanges = 32;
 // What a part of a multipart answer adds to its bytes, at most.
 constexpr size_t kPartOverheadBytes = 512;
 // How far apart pieces must lie for asking for them alone to pay. One range
@@ -1204,12 +1209,16 @@ private:
             workers_.emplace_back([this] { Work(); });
     }
 
+    // Starts the span threads the number of ranges a request takes calls
+    // for, once each: threads that gave way to a server of few connections
+    // are not started again.
     void StartSpanWorkers() const {
-        if (!spanWorkers_.empty())
-            return;
-        liveSpanWorkers_ = kSpanThreads;
-        for (int k = 0; k < kSpanThreads; ++k)
+        const size_t wanted =
+            rangesPerRequest_ < kMostRangesPerRequest ? kSpanThreadsForCommonRanges : kSpanThreads;
+        while (spanWorkers_.size() < wanted) {
+            ++liveSpanWorkers_;
             spanWorkers_.emplace_back([this] { WorkSpans(); });
+        }
     }
 
     // A thread fetching spans: its own connection, the queued spans in
@@ -1272,6 +1281,7 @@ private:
             error = "Reading it was cancelled.";
         else if (many && (!r.error.empty() || r.status != 206)) {
             rangesPerRequest_ = kCommonRangesPerRequest;
+            StartSpanWorkers();
             for (auto at = batch.rbegin(); at != batch.rend(); ++at)
                 spanQueue_.push_front(*at);
             spanWanted_.notify_all();
