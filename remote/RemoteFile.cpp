@@ -310,6 +310,9 @@ constexpr auto kStreamPatience = std::chrono::seconds(2);
 // cancelled): it ends, and its connections close. A reader that comes back
 // gets a stream of its own.
 constexpr auto kStreamIdleLimit = std::chrono::seconds(5);
+// How long a fetching thread that gave way to a server of few connections
+// waits before it asks again.
+constexpr auto kParkedFor = std::chrono::seconds(10);
 // Pieces most recently read that eviction keeps whatever else is there.
 constexpr size_t kRecentlyReadKept = 4;
 // Buffers of evicted blocks kept for the stream's next blocks.
@@ -1188,8 +1191,8 @@ private:
     // For a fetching thread of a pool with `live` threads working: a server
     // that answers busy while others of the pool still work is one that
     // limits the connections a client may open (or asks for fewer requests),
-    // so the thread leaves its request to them and ends, and its connection
-    // closes. The last one waits and asks again.
+    // so the thread leaves its request to them and parks (Park). The last
+    // one waits and asks again.
     std::function<bool()> GiveWay(int& live, bool& gaveWay) const {
         return [this, &live, &gaveWay] {
             std::lock_guard lock(mutex_);
@@ -1199,6 +1202,24 @@ private:
             gaveWay = true;
             return true;
         };
+    }
+
+    // A thread that gave way closes its connection and waits a while before
+    // it joins its pool's `live` threads again, with a new one: a server
+    // that was busy may have room again, and one that holds each client to
+    // a few connections refuses it once more. `handle` is null when the file
+    // stops meanwhile or no new one can be had.
+    void Park(std::unique_lock<std::mutex>& lock, CURL*& handle, std::condition_variable& woken,
+              int& live) const {
+        curl_.easy_cleanup(handle);
+        handle = nullptr;
+        if (woken.wait_for(lock, kParkedFor, [this] { return stopping_; }))
+            return;
+        lock.unlock();
+        handle = curl_.easy_init();
+        lock.lock();
+        if (handle && !stopping_)
+            ++live;
     }
 
     void StartWorkers() const {
@@ -1256,7 +1277,8 @@ private:
                 for (auto at = batch.rbegin(); at != batch.rend(); ++at)
                     spanQueue_.push_front(*at);
                 spanWanted_.notify_all();
-                break;
+                Park(lock, handle, spanWanted_, liveSpanWorkers_);
+                continue;
             }
             SpansArrived(r, batch);
         }
@@ -1369,7 +1391,8 @@ private:
                 for (int64_t i = last; i >= index; --i)
                     queue_.emplace_front(large, i);
                 wanted_.notify_all();
-                break;
+                Park(lock, handle, wanted_, liveWorkers_);
+                continue;
             }
             const std::string error =
                 cancelled_ ? std::string("Reading it was cancelled.") : Check(r, to - from + 1);

@@ -273,4 +273,43 @@ TEST_F(StreamReads, AStreamItsReaderLeftEndsAndFreesItsConnection) {
     EXPECT_EQ(got, Local(at, 1000));
 }
 
+// Span threads refused by a server of two connections give way; after a
+// while they ask again (and are refused again), rather than leave every
+// later request to the one thread the server serves.
+TEST_F(StreamReads, ThreadsThatGaveWayAskAgainLater) {
+    WriteFile(34000);
+    const std::string log = (folder_ / "ranges.log").string();
+    RangeServer server(folder_.string(), {"--max-connections", "2", "--log", log});
+    ASSERT_GT(server.Port(), 0);
+    std::string reason;
+    const auto file = remote::OpenLocation(
+        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+    ASSERT_NE(file, nullptr) << reason;
+    // 16,000 headers asked for ahead, then read: 16 requests at once.
+    const auto readHeaders = [&](int64_t from) {
+        for (int64_t k = from; k < from + 16000; ++k)
+            file->AdviseWillNeed(kFirstHeader + k * kTraceBytes, kHeaderBytes);
+        std::vector<unsigned char> got(kHeaderBytes);
+        for (int64_t k = from; k < from + 16000; ++k) {
+            const int64_t at = kFirstHeader + k * kTraceBytes;
+            if (file->ReadAt(got.data(), kHeaderBytes, at) != kHeaderBytes ||
+                got != Local(at, kHeaderBytes))
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(readHeaders(1000)) << file->Failure();
+    std::this_thread::sleep_for(std::chrono::seconds(11));
+    const size_t before = RangesAsked(log).size();
+    ASSERT_TRUE(readHeaders(17000)) << file->Failure();
+    // A request the server refused is asked again by another thread.
+    std::vector<long long> firsts;
+    for (const auto& range : RangesAsked(log))
+        firsts.push_back(range.first);
+    firsts.erase(firsts.begin(), firsts.begin() + static_cast<std::ptrdiff_t>(before));
+    std::sort(firsts.begin(), firsts.end());
+    EXPECT_NE(std::adjacent_find(firsts.begin(), firsts.end()), firsts.end())
+        << "no request after the wait was refused and asked again";
+}
+
 } // namespace
