@@ -311,8 +311,10 @@ constexpr auto kStreamPatience = std::chrono::seconds(2);
 // gets a stream of its own.
 constexpr auto kStreamIdleLimit = std::chrono::seconds(5);
 // How long a fetching thread that gave way to a server of few connections
-// waits before it asks again.
+// waits before it asks again, and how long one waits for work before it
+// lets its connection go to others there.
 constexpr auto kParkedFor = std::chrono::seconds(10);
+constexpr auto kIdleBeforeLettingGo = std::chrono::milliseconds(200);
 // Pieces most recently read that eviction keeps whatever else is there.
 constexpr size_t kRecentlyReadKept = 4;
 // Buffers of evicted blocks kept for the stream's next blocks.
@@ -1196,6 +1198,7 @@ private:
     std::function<bool()> GiveWay(int& live, bool& gaveWay) const {
         return [this, &live, &gaveWay] {
             std::lock_guard lock(mutex_);
+            fewConnections_ = true;
             if (live <= 1 || stopping_)
                 return false;
             --live;
@@ -1220,6 +1223,27 @@ private:
         lock.lock();
         if (handle && !stopping_)
             ++live;
+    }
+
+    // Waits until `ready`. Once a server has refused a connection, a thread
+    // that waited a while lets its connection go: held idle, it would keep
+    // out the threads of another kind that have work (the span threads
+    // after a scan, the block threads after a paint). `handle` is null when
+    // no new one can be had.
+    template <typename Ready>
+    void WaitForWork(std::unique_lock<std::mutex>& lock, std::condition_variable& woken,
+                     CURL*& handle, Ready ready) const {
+        if (woken.wait_for(lock, kIdleBeforeLettingGo, ready) || !fewConnections_) {
+            woken.wait(lock, ready);
+            return;
+        }
+        CURL* const idle = handle;
+        lock.unlock();
+        curl_.easy_cleanup(idle);
+        CURL* const fresh = curl_.easy_init();
+        lock.lock();
+        handle = fresh;
+        woken.wait(lock, ready);
     }
 
     void StartWorkers() const {
@@ -1248,8 +1272,9 @@ private:
         CURL* handle = curl_.easy_init();
         std::unique_lock lock(mutex_);
         while (handle) {
-            spanWanted_.wait(lock, [this] { return stopping_ || !spanQueue_.empty(); });
-            if (stopping_)
+            WaitForWork(lock, spanWanted_, handle,
+                        [this] { return stopping_ || !spanQueue_.empty(); });
+            if (stopping_ || !handle)
                 break;
             std::vector<int64_t> batch;
             std::vector<std::pair<int64_t, int64_t>> ranges;
@@ -1363,8 +1388,8 @@ private:
         CURL* handle = curl_.easy_init();
         std::unique_lock lock(mutex_);
         while (handle) {
-            wanted_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
+            WaitForWork(lock, wanted_, handle, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_ || !handle)
                 break;
             const auto [large, index] = queue_.front();
             queue_.pop_front();
@@ -1454,6 +1479,9 @@ private:
     mutable size_t spansAhead_ = 0;
     mutable std::vector<std::thread> spanWorkers_;
     mutable int liveSpanWorkers_ = 0;
+    // Whether the server has refused a connection (or asked for fewer
+    // requests): idle threads then let their connections go.
+    mutable bool fewConnections_ = false;
     // Whether the server may take several ranges in one request, and how
     // many it is asked for.
     mutable std::atomic<bool> manyRanges_;

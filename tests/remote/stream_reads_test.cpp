@@ -312,4 +312,30 @@ TEST_F(StreamReads, ThreadsThatGaveWayAskAgainLater) {
         << "no request after the wait was refused and asked again";
 }
 
+// A server that serves two connections at a time, the opening request's
+// one of them: headers read alone (the span threads), then samples
+// elsewhere (the block threads), which find the connection the span
+// threads let go.
+TEST_F(StreamReads, AServerOfTwoConnectionsServesHeadersThenSamples) {
+    WriteFile(20000);
+    RangeServer server(folder_.string(), {"--max-connections", "2"});
+    ASSERT_GT(server.Port(), 0);
+    std::string reason;
+    const auto file = remote::OpenLocation(
+        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+    ASSERT_NE(file, nullptr) << reason;
+    for (int64_t k = 1000; k < 4000; ++k)
+        file->AdviseWillNeed(kFirstHeader + k * kTraceBytes, kHeaderBytes);
+    std::vector<unsigned char> got(kHeaderBytes);
+    for (int64_t k = 1000; k < 4000; ++k) {
+        const int64_t at = kFirstHeader + k * kTraceBytes;
+        ASSERT_EQ(file->ReadAt(got.data(), kHeaderBytes, at), kHeaderBytes) << file->Failure();
+        ASSERT_EQ(got, Local(at, kHeaderBytes)) << "header of trace " << k;
+    }
+    const int64_t at = static_cast<int64_t>(bytes_.size()) - 5 * 1024 * 1024;
+    got.resize(1000);
+    ASSERT_EQ(file->ReadAt(got.data(), 1000, at), 1000) << file->Failure();
+    EXPECT_EQ(got, Local(at, 1000));
+}
+
 } // namespace
