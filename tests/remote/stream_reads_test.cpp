@@ -118,11 +118,8 @@ protected:
     // `afterward`) other bytes of it, and compares everything with the
     // file's own bytes.
     void ScanAndReadAfterward(const RangeServer& server, bool afterward = true) {
-        ASSERT_GT(server.Port(), 0);
-        std::string reason;
-        const auto file = remote::OpenLocation(
-            "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-        ASSERT_NE(file, nullptr) << reason;
+        const auto file = OpenFrom(server);
+        ASSERT_NE(file, nullptr);
         const int64_t size = file->Size();
         ASSERT_EQ(size, static_cast<int64_t>(bytes_.size()));
         const int64_t traces = (size - kFirstHeader) / kTraceBytes;
@@ -170,6 +167,24 @@ protected:
             EXPECT_EQ(std::vector<unsigned char>(words.begin() + k * 8, words.begin() + k * 8 + 8),
                       Local(kFirstHeader + k * kTraceBytes + 180, 8))
                 << "words of trace " << k;
+    }
+
+    // short.sgy opened from `server`; null when it cannot be.
+    static std::shared_ptr<segy::ByteSource> OpenFrom(const RangeServer& server) {
+        EXPECT_GT(server.Port(), 0);
+        std::string reason;
+        auto file = remote::OpenLocation(
+            "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+        EXPECT_NE(file, nullptr) << reason;
+        return file;
+    }
+
+    // Reads 1000 bytes 5 MiB before the end, far from what was read before.
+    void ExpectBytesNearTheEnd(const segy::ByteSource& file) const {
+        const int64_t at = static_cast<int64_t>(bytes_.size()) - 5 * 1024 * 1024;
+        std::vector<unsigned char> got(1000);
+        ASSERT_EQ(file.ReadAt(got.data(), 1000, at), 1000) << file.Failure();
+        EXPECT_EQ(got, Local(at, 1000));
     }
 
     // Reads the first `upTo` headers into `headers` as the header reader
@@ -228,11 +243,8 @@ TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
     WriteFile(127000);
     const std::string log = (folder_ / "ranges.log").string();
     RangeServer server(folder_.string(), {"--log", log});
-    ASSERT_GT(server.Port(), 0);
-    std::string reason;
-    const auto file = remote::OpenLocation(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-    ASSERT_NE(file, nullptr) << reason;
+    const auto file = OpenFrom(server);
+    ASSERT_NE(file, nullptr);
     const int64_t traces = 127000;
     std::vector<unsigned char> headers(static_cast<size_t>(traces * kHeaderBytes));
     ASSERT_TRUE(ScanHeaders(*file, headers, 60000)) << file->Failure();
@@ -259,18 +271,12 @@ TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
 TEST_F(StreamReads, AStreamItsReaderLeftEndsAndFreesItsConnection) {
     WriteFile(127000);
     RangeServer server(folder_.string(), {"--max-connections", "2"});
-    ASSERT_GT(server.Port(), 0);
-    std::string reason;
-    const auto file = remote::OpenLocation(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-    ASSERT_NE(file, nullptr) << reason;
+    const auto file = OpenFrom(server);
+    ASSERT_NE(file, nullptr);
     std::vector<unsigned char> headers(static_cast<size_t>(127000 * kHeaderBytes));
     ASSERT_TRUE(ScanHeaders(*file, headers, 20000)) << file->Failure();
     std::this_thread::sleep_for(std::chrono::seconds(6));
-    const int64_t at = static_cast<int64_t>(bytes_.size()) - 5 * 1024 * 1024;
-    std::vector<unsigned char> got(1000);
-    ASSERT_EQ(file->ReadAt(got.data(), 1000, at), 1000) << file->Failure();
-    EXPECT_EQ(got, Local(at, 1000));
+    ExpectBytesNearTheEnd(*file);
 }
 
 // Span threads refused by a server of two connections give way; after a
@@ -280,11 +286,8 @@ TEST_F(StreamReads, ThreadsThatGaveWayAskAgainLater) {
     WriteFile(34000);
     const std::string log = (folder_ / "ranges.log").string();
     RangeServer server(folder_.string(), {"--max-connections", "2", "--log", log});
-    ASSERT_GT(server.Port(), 0);
-    std::string reason;
-    const auto file = remote::OpenLocation(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-    ASSERT_NE(file, nullptr) << reason;
+    const auto file = OpenFrom(server);
+    ASSERT_NE(file, nullptr);
     // 16,000 headers asked for ahead, then read: 16 requests at once.
     const auto readHeaders = [&](int64_t from) {
         for (int64_t k = from; k < from + 16000; ++k)
@@ -319,11 +322,8 @@ TEST_F(StreamReads, ThreadsThatGaveWayAskAgainLater) {
 TEST_F(StreamReads, AServerOfTwoConnectionsServesHeadersThenSamples) {
     WriteFile(20000);
     RangeServer server(folder_.string(), {"--max-connections", "2"});
-    ASSERT_GT(server.Port(), 0);
-    std::string reason;
-    const auto file = remote::OpenLocation(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
-    ASSERT_NE(file, nullptr) << reason;
+    const auto file = OpenFrom(server);
+    ASSERT_NE(file, nullptr);
     for (int64_t k = 1000; k < 4000; ++k)
         file->AdviseWillNeed(kFirstHeader + k * kTraceBytes, kHeaderBytes);
     std::vector<unsigned char> got(kHeaderBytes);
@@ -332,10 +332,7 @@ TEST_F(StreamReads, AServerOfTwoConnectionsServesHeadersThenSamples) {
         ASSERT_EQ(file->ReadAt(got.data(), kHeaderBytes, at), kHeaderBytes) << file->Failure();
         ASSERT_EQ(got, Local(at, kHeaderBytes)) << "header of trace " << k;
     }
-    const int64_t at = static_cast<int64_t>(bytes_.size()) - 5 * 1024 * 1024;
-    got.resize(1000);
-    ASSERT_EQ(file->ReadAt(got.data(), 1000, at), 1000) << file->Failure();
-    EXPECT_EQ(got, Local(at, 1000));
+    ExpectBytesNearTheEnd(*file);
 }
 
 } // namespace
