@@ -1207,21 +1207,25 @@ private:
         };
     }
 
+    // Closes the connection of a thread's `handle` by putting a new handle
+    // in its place, outside the lock; null when no new one can be had.
+    void RenewHandle(std::unique_lock<std::mutex>& lock, CURL*& handle) const {
+        CURL* const old = handle;
+        lock.unlock();
+        curl_.easy_cleanup(old);
+        CURL* const fresh = curl_.easy_init();
+        lock.lock();
+        handle = fresh;
+    }
+
     // A thread that gave way closes its connection and waits a while before
-    // it joins its pool's `live` threads again, with a new one: a server
-    // that was busy may have room again, and one that holds each client to
-    // a few connections refuses it once more. `handle` is null when the file
-    // stops meanwhile or no new one can be had.
+    // it joins its pool's `live` threads again: a server that was busy may
+    // have room again, and one that holds each client to a few connections
+    // refuses it once more.
     void Park(std::unique_lock<std::mutex>& lock, CURL*& handle, std::condition_variable& woken,
               int& live) const {
-        curl_.easy_cleanup(handle);
-        handle = nullptr;
-        if (woken.wait_for(lock, kParkedFor, [this] { return stopping_; }))
-            return;
-        lock.unlock();
-        handle = curl_.easy_init();
-        lock.lock();
-        if (handle && !stopping_)
+        RenewHandle(lock, handle);
+        if (!woken.wait_for(lock, kParkedFor, [this] { return stopping_; }) && handle)
             ++live;
     }
 
@@ -1233,16 +1237,8 @@ private:
     template <typename Ready>
     void WaitForWork(std::unique_lock<std::mutex>& lock, std::condition_variable& woken,
                      CURL*& handle, Ready ready) const {
-        if (woken.wait_for(lock, kIdleBeforeLettingGo, ready) || !fewConnections_) {
-            woken.wait(lock, ready);
-            return;
-        }
-        CURL* const idle = handle;
-        lock.unlock();
-        curl_.easy_cleanup(idle);
-        CURL* const fresh = curl_.easy_init();
-        lock.lock();
-        handle = fresh;
+        if (!woken.wait_for(lock, kIdleBeforeLettingGo, ready) && fewConnections_)
+            RenewHandle(lock, handle);
         woken.wait(lock, ready);
     }
 
