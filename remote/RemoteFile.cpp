@@ -483,11 +483,8 @@ public:
             // and begun again), and gets a stream of its own once this one
             // has ended: meanwhile its reads fetch what they need.
             if (streaming_ && filtering_ && pattern == kept_) {
-                if (offset / kBlockBytes + kCachedBlocks < streamFloor_ && !streamBroken_) {
-                    streamBroken_ = true;
-                    consumed_.notify_all();
-                    arrived_.notify_all();
-                }
+                if (offset / kBlockBytes + kCachedBlocks < streamFloor_ && !streamBroken_)
+                    EndStream();
                 return;
             }
             if (!streaming_) {
@@ -1029,7 +1026,7 @@ private:
             if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, index] {
                     return stopping_ || streamBroken_ || index < streamFloor_ + streamWindow_;
                 }))
-                EndIdleStream();
+                EndStream();
             if (stopping_ || streamBroken_)
                 return 0;
             if (state.alone)
@@ -1103,9 +1100,10 @@ private:
         speedKnown_ = true;
     }
 
-    // Ends the stream, its reader gone: reads from then on fetch what they
-    // need, as when a stream broke.
-    void EndIdleStream() const {
+    // Ends the running stream before its end (its reader gone, or started
+    // over far behind it): its transfers stop, and reads from then on fetch
+    // what they need, as when a stream broke.
+    void EndStream() const {
         streamBroken_ = true;
         consumed_.notify_all();
         arrived_.notify_all();
@@ -1133,7 +1131,7 @@ private:
             if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, first] {
                     return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
                 }))
-                EndIdleStream();
+                EndStream();
             if (stopping_ || streamBroken_)
                 break;
             lock.unlock();
