@@ -1077,7 +1077,7 @@ private:
         if (speedKnown_.load(std::memory_order_relaxed))
             return;
         std::lock_guard lock(mutex_);
-        if (streamedBytes_ == kSpeedKnown)
+        if (speedKnown_)
             return;
         streamedBytes_ += static_cast<int64_t>(delivered);
         if (streamedBytes_ < kSpeedRampBytes)
@@ -1096,7 +1096,6 @@ private:
         manyRangesPiecesFrom_ =
             std::clamp(static_cast<int64_t>(bytesPerMicro * kManyRangesPieceMicros),
                        kManyRangesPiecesFrom, kOneRangePiecesFrom);
-        streamedBytes_ = kSpeedKnown;
         speedKnown_ = true;
     }
 
@@ -1482,8 +1481,8 @@ private:
     mutable size_t rangesPerRequest_ = kMostRangesPerRequest;
     mutable std::atomic<int64_t> manyRangesPiecesFrom_{kManyRangesPiecesUntilKnown};
     // The first stream's bytes, and when it had delivered `sampleFrom_` of
-    // them, until its speed is known.
-    static constexpr int64_t kSpeedKnown = -1;
+    // them, until its speed is known; whether it is (read without the lock
+    // on every delivery).
     mutable int64_t streamedBytes_ = 0;
     mutable std::atomic<bool> speedKnown_{false};
     mutable int64_t sampleFrom_ = -1;
