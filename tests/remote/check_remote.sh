@@ -69,11 +69,20 @@ with open(sys.argv[1], "wb") as f:
         f.write(header)
         f.write(bytes([t % 256]) * samples)
 PY
-python3 "$here/range_server.py" "$files" >"$work/port" 2>"$work/server.log" &
-server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
-port=$(cat "$work/port")
+servers=()
+trap 'kill "${servers[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+# Starts a range server on the folder with the options given, NAME naming
+# its port's file; once it listens, its address is in $served.
+serve() { # NAME, then the server's options
+    local name=$1
+    shift
+    python3 "$here/range_server.py" "$files" "$@" >"$work/$name-port" 2>>"$work/server.log" &
+    servers+=($!)
+    for _ in $(seq 50); do [ -s "$work/$name-port" ] && break; sleep 0.1; done
+    served=http://127.0.0.1:$(cat "$work/$name-port")
+}
+serve main
+port=${served##*:}
 [ -n "$port" ] || { echo "the range server did not start: $(cat "$work/server.log")" >&2; exit 1; }
 url=http://127.0.0.1:$port
 
@@ -145,30 +154,19 @@ line 3.sgy" ] || fail "the listing beside an S3 object: $listed"
 [ "$("$list_beside" "$url/line.sgy")" = line.sgy ] || fail "the listing beside an http address"
 
 # A store too busy for the first three requests: asked again after a wait.
-python3 "$here/range_server.py" "$files" --busy 3 >"$work/busy-port" 2>>"$work/server.log" &
-busy_server=$!
-trap 'kill $server $busy_server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/busy-port" ] && break; sleep 0.1; done
+serve busy --busy 3
 "$cli" info "$files/line.sgy" >"$work/local" 2>&1
-"$cli" info "http://127.0.0.1:$(cat "$work/busy-port")/line.sgy" >"$work/remote" 2>&1
+"$cli" info "$served/line.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" || fail "a busy server: $(head -c 300 "$work/remote")"
 # One whose first two answers are an internal error, as a store's in passing.
-python3 "$here/range_server.py" "$files" --busy 2 --busy-status 500 >"$work/failing-port" \
-    2>>"$work/server.log" &
-failing_server=$!
-trap 'kill $server $busy_server $failing_server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/failing-port" ] && break; sleep 0.1; done
-"$cli" info "http://127.0.0.1:$(cat "$work/failing-port")/line.sgy" >"$work/remote" 2>&1
+serve failing --busy 2 --busy-status 500
+"$cli" info "$served/line.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" || fail "a passing server error: $(head -c 300 "$work/remote")"
 
 # A server that serves two connections of a client at a time: the fetching
 # threads it refuses leave their requests to the ones it serves.
-python3 "$here/range_server.py" "$files" --max-connections 2 >"$work/few-port" \
-    2>>"$work/server.log" &
-few_server=$!
-trap 'kill $server $busy_server $failing_server $few_server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/few-port" ] && break; sleep 0.1; done
-few=http://127.0.0.1:$(cat "$work/few-port")
+serve few --max-connections 2
+few=$served
 "$cli" scan --json "$files/spans.sgy" >"$work/local" 2>&1
 "$cli" scan --json "$few/spans.sgy" >"$work/remote" 2>&1
 cmp -s "$work/local" "$work/remote" ||
@@ -192,12 +190,8 @@ refused() { # expected words, then the command's arguments
 # https from a server whose certificate no authority signed.
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout "$work/key.pem" \
     -out "$work/cert.pem" >/dev/null 2>&1 || fail "openssl could not make a certificate"
-python3 "$here/range_server.py" "$files" --tls "$work/cert.pem" "$work/key.pem" \
-    >"$work/tls-port" 2>>"$work/server.log" &
-tls_server=$!
-trap 'kill $server $busy_server $failing_server $few_server $tls_server 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/tls-port" ] && break; sleep 0.1; done
-refused "certificate could not be verified" "$cli" info "https://127.0.0.1:$(cat "$work/tls-port")/line.sgy"
+serve tls --tls "$work/cert.pem" "$work/key.pem"
+refused "certificate could not be verified" "$cli" info "${served/http:/https:}/line.sgy"
 refused "HTTP 404" "$cli" info "$url/missing.sgy"
 refused "byte ranges" "$cli" info "$url/whole/line.sgy"
 refused "Couldn't connect" "$cli" info "http://127.0.0.1:1/line.sgy"
