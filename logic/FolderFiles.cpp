@@ -1,5 +1,7 @@
 #include "logic/FolderFiles.h"
 
+#include "segy/ByteSource.h"
+
 #include <algorithm>
 #include <cctype>
 #include <dirent.h>
@@ -73,14 +75,30 @@ void ListFolderFiles(const std::string& pattern, std::vector<std::string>& list)
     list.insert(list.end(), found.begin(), found.end());
 }
 
+namespace {
+
+// Where the name part of a path begins: after its last separator; in an
+// address, after the last one before its query (whose values may hold
+// separators too).
+size_t NameStart(const std::string& path) {
+    const size_t query = segy::IsLocation(path) ? path.find('?') : std::string::npos;
+    const size_t last =
+        path.rfind(kPathSeparator, query == std::string::npos ? std::string::npos : query - 1);
+    return last == std::string::npos ? 0 : last + 1;
+}
+
+} // namespace
+
 std::string FolderPart(const std::string& path) {
-    const size_t last = path.rfind(kPathSeparator);
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+    return path.substr(0, NameStart(path));
 }
 
 std::string FileNamePart(const std::string& path) {
-    const size_t last = path.rfind(kPathSeparator);
-    return last == std::string::npos ? path : path.substr(last + 1);
+    return path.substr(NameStart(path));
+}
+
+std::string ListedName(const std::string& name) {
+    return name.substr(0, name.find('?'));
 }
 
 std::string ExtensionPart(const std::string& path) {

@@ -20,8 +20,13 @@ void ListFolderFiles(const std::string& pattern, std::vector<std::string>& list)
 // The folder part of a path, up to and including its last separator; empty
 // for a bare name.
 std::string FolderPart(const std::string& path);
-// The name after the last separator.
+// The name after the last separator. In an address (http://, https://,
+// s3://) the separators of its query do not count: the name is the last
+// part of the path with the query after it.
 std::string FileNamePart(const std::string& path);
+// A name as the file list shows it: without the query an address's name
+// may carry (a presigned address's signature among it).
+std::string ListedName(const std::string& name);
 // The extension of the name part with its leading dot; empty when the name
 // has no dot.
 std::string ExtensionPart(const std::string& path);

@@ -71,7 +71,9 @@ void SetLocationOpener(LocationOpener opener);
 // a local file.
 bool IsLocation(const std::string& path);
 
-// The location as messages name it: without a user name or password.
+// The location as messages name it: without a user name or password, and
+// with the values of credential query parameters (a presigned address's
+// signature, key and token) hidden.
 std::string LocationWithoutCredentials(const std::string& location);
 
 // Called about ten times a second while a read of a location waits on the

@@ -117,16 +117,67 @@ bool IsLocation(const std::string& path) {
     return false;
 }
 
+namespace {
+
+// Query parameters that carry a credential: the signature, key and session
+// token of a presigned object-store address (SigV4, the older SigV2 and
+// their look-alikes), and the usual names of tokens and keys.
+bool IsCredentialParameter(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const std::string_view part : {"signature", "credential", "token", "secret", "password"})
+        if (name.find(part) != std::string::npos)
+            return true;
+    for (const std::string_view whole : {"sig", "key", "apikey", "api_key", "awsaccesskeyid"})
+        if (name == whole)
+            return true;
+    return false;
+}
+
+// The query of an address with the values of its credential parameters
+// replaced by kHiddenValue; the other parameters as they stand.
+constexpr std::string_view kHiddenValue = "***";
+
+std::string QueryWithoutCredentials(const std::string& query) {
+    std::string shown;
+    size_t from = 0;
+    while (from <= query.size()) {
+        const size_t end = std::min(query.find('&', from), query.size());
+        const std::string parameter = query.substr(from, end - from);
+        const size_t equals = parameter.find('=');
+        if (equals != std::string::npos && IsCredentialParameter(parameter.substr(0, equals)))
+            shown += parameter.substr(0, equals + 1) + std::string(kHiddenValue);
+        else
+            shown += parameter;
+        if (end < query.size())
+            shown += '&';
+        from = end + 1;
+    }
+    return shown;
+}
+
+} // namespace
+
 std::string LocationWithoutCredentials(const std::string& location) {
     const size_t scheme = location.find("://");
     if (scheme == std::string::npos)
         return location;
     const size_t hostStart = scheme + 3;
-    const size_t pathStart = std::min(location.find('/', hostStart), location.size());
+    // The host part ends at the path, or at the query or fragment of an
+    // address without a path.
+    const size_t pathStart = std::min(location.find_first_of("/?#", hostStart), location.size());
     const size_t at = location.rfind('@', pathStart);
-    if (at == std::string::npos || at < hostStart)
-        return location;
-    return location.substr(0, hostStart) + location.substr(at + 1);
+    std::string shown = at == std::string::npos || at < hostStart
+                            ? location
+                            : location.substr(0, hostStart) + location.substr(at + 1);
+    // A presigned address carries its credentials in the query.
+    const size_t question = shown.find('?');
+    if (question == std::string::npos)
+        return shown;
+    const size_t fragment = std::min(shown.find('#', question), shown.size());
+    return shown.substr(0, question + 1) +
+           QueryWithoutCredentials(shown.substr(question + 1, fragment - question - 1)) +
+           shown.substr(fragment);
 }
 
 const std::string& LastLocationError() {

@@ -169,8 +169,10 @@ void TVantrel::FillFolderList(const QString& chosenFile) {
                 FromPath(reason));
     } else
         ListFolderFiles(FolderPattern(file), State.FolderFiles);
+    // An address's name is listed without its query.
     for (const std::string& entry : State.FolderFiles)
-        SegyFileLB->addItem(FromPath(FileNamePart(entry)));
+        SegyFileLB->addItem(FromPath(segy::IsLocation(file) ? FileNamePart(ListedName(entry))
+                                                            : FileNamePart(entry)));
     int chosen = FindExactName(State.FolderFiles, FileNamePart(file));
     // A name with bytes that are no text reaches us from the file dialog
     // only as text: then the listed name that reads the same, letter case

@@ -1,7 +1,8 @@
 // The folder listing behind the file list: which entries a pattern selects
 // and in which order they are listed.
-#include "tests/support/SegyWriter.h"
 #include "logic/FolderFiles.h"
+#include "segy/ByteSource.h"
+#include "tests/support/SegyWriter.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -92,6 +93,30 @@ private slots:
         QCOMPARE(FolderPattern("/data/v1.2/line1"), std::string("/data/v1.2/*"));
         QCOMPARE(FolderPattern("/data/line.1.segy"), std::string("/data/*.segy"));
         QCOMPARE(FolderPart("line1.sgy"), std::string());
+    }
+
+    void anAddressIsSplitBeforeItsQueryAndShownWithoutCredentials() {
+        // A presigned address: its query holds separators and credentials.
+        const std::string presigned =
+            "https://store.example/b/line1.sgy?X-Amz-Algorithm=AWS4-HMAC-SHA256"
+            "&X-Amz-Credential=AKIDEXAMPLE/20261209/us-east-1/s3/aws4_request"
+            "&X-Amz-Security-Token=tok/en&X-Amz-Signature=feed&versionId=7";
+        QCOMPARE(FolderPart(presigned), std::string("https://store.example/b/"));
+        QCOMPARE(ListedName(FileNamePart(presigned)), std::string("line1.sgy"));
+        QCOMPARE(FolderPart(presigned) + FileNamePart(presigned), presigned);
+        QCOMPARE(segy::LocationWithoutCredentials(presigned),
+                 std::string("https://store.example/b/line1.sgy?X-Amz-Algorithm=AWS4-HMAC-SHA256"
+                             "&X-Amz-Credential=***&X-Amz-Security-Token=***"
+                             "&X-Amz-Signature=***&versionId=7"));
+        QCOMPARE(segy::LocationWithoutCredentials(
+                     "http://me:pw@host/a.sgy?Signature=s&AWSAccessKeyId=k&Expires=9#top"),
+                 std::string("http://host/a.sgy?Signature=***&AWSAccessKeyId=***&Expires=9#top"));
+        // An '@' in a query is no user name; a local name may hold '?'.
+        QCOMPARE(segy::LocationWithoutCredentials("http://host?sig=a@b"),
+                 std::string("http://host?sig=***"));
+        QCOMPARE(FileNamePart("/data/what?.sgy"), std::string("what?.sgy"));
+        QCOMPARE(segy::LocationWithoutCredentials("/data/a?token=x"),
+                 std::string("/data/a?token=x"));
     }
 };
 

@@ -136,6 +136,19 @@ private slots:
                  qPrintable(ui_.messages.front()));
         QVERIFY(!ui_.messages.front().contains(QStringLiteral("topsecret")));
         QVERIFY(w_->MessageLbl->isVisible());
+        // A presigned address: listed by its name, named in the message
+        // with its signature hidden, its query kept for the opening.
+        ui_.messages.clear();
+        ui_.openAnswer = QStringLiteral(
+            "http://127.0.0.1:1/b/line.sgy?X-Amz-Credential=AKID/x&X-Amz-Signature=f00d");
+        w_->SegyBrowseBtnClick();
+        QCOMPARE(w_->SegyPathED->text(), QStringLiteral("http://127.0.0.1:1/b/"));
+        QCOMPARE(w_->SegyFileLB->item(0)->text(), QStringLiteral("line.sgy"));
+        QCOMPARE(ui_.messages.size(), 1);
+        QVERIFY2(ui_.messages.front().startsWith(QStringLiteral(
+                     "Cannot read \"http://127.0.0.1:1/b/line.sgy?X-Amz-Credential=***&"
+                     "X-Amz-Signature=***\".")),
+                 qPrintable(ui_.messages.front()));
         QVERIFY(w_->SegyFileLB->toolTip().isEmpty());
         // A store that cannot list the objects beside one: the file alone,
         // and the list's tooltip says why.
