@@ -159,6 +159,9 @@ std::string TransferFailure(const CurlLibrary& curl, CURLcode code) {
     if (code == CURLE_PEER_FAILED_VERIFICATION)
         return std::string("The server's certificate could not be verified (") +
                curl.easy_strerror(code) + ").";
+    if (code == CURLE_TOO_MANY_REDIRECTS)
+        return "The server redirected the request more than " + std::to_string(kMostRedirections) +
+               " times.";
     return std::string("The server could not be read: ") + curl.easy_strerror(code) + ".";
 }
 
@@ -177,6 +180,7 @@ void Prepare(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
     curl.easy_setopt(handle, CURLOPT_HEADERDATA, &r);
     curl.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, target.s3 ? 0L : 1L);
+    curl.easy_setopt(handle, CURLOPT_MAXREDIRS, kMostRedirections);
     curl.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);

@@ -22,6 +22,9 @@ constexpr int kCachedBlocks = 64;
 // first, or sends nothing for the second, fails the read.
 constexpr long kConnectTimeoutSeconds = 10;
 constexpr long kStallSeconds = 20;
+// Redirections an http(s) address is followed through; a server that sends
+// the request round for longer (a loop) fails the read.
+constexpr long kMostRedirections = 10;
 
 // What a location is fetched from and how the requests are signed.
 struct RemoteTarget {

@@ -9,6 +9,8 @@ connections open, and can add a fixed delay to every response.
   /single/NAME       as /NAME, but of several ranges only the first is sent
   /few/NAME          as /NAME, but more than 200 ranges get the whole file
   /growing/NAME      the file with one more byte on every request
+  /moved/NAME        a redirection (302) to /NAME
+  /loop/NAME         a redirection (302) to itself
   /auth/NAME         the file, only to requests signed for S3 with the key
                      id AKIDEXAMPLE (otherwise 403)
   /BUCKET/?list-type=2&prefix=P&delimiter=/   the objects directly under
@@ -189,6 +191,10 @@ def main():
             if query.get("list-type") == ["2"]:
                 self.list_objects(path, query)
                 return
+            for prefix, to in (("/moved/", ""), ("/loop/", "/loop")):
+                if path.startswith(prefix):
+                    self.send_bytes(302, b"", [("Location", to + path[len(prefix) - 1:])])
+                    return
             for prefix in ("/whole/", "/growing/", "/single/", "/few/"):
                 if path.startswith(prefix):
                     mode = prefix.strip("/")
