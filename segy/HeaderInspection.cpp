@@ -1,7 +1,6 @@
 #include "segy/HeaderInspection.h"
 
 #include "segy/ByteOrder.h"
-#include "segy/HeaderFold.h"
 
 #include <algorithm>
 #include <bit>
@@ -24,8 +23,6 @@ constexpr int kExtraKeyBytes[] = {221};
 constexpr int kChunkBytes = 8;
 constexpr int kChunks = kTraceHeaderSize / kChunkBytes;
 constexpr int kMostWordsPerChunk = 8;
-// A fold part is a whole number of chunks.
-static_assert(kFoldPartBytes % kChunkBytes == 0);
 
 // Slots of a word's set of distinct values: twice the bound keeps probing
 // short.
@@ -202,6 +199,54 @@ struct HeaderInspection::History {
     int32_t segmentMin = 0, segmentMax = 0;
     bool scaled = false;
     double scaledMin = 0, scaledMax = 0;
+    // The envelope: the word's extremes in every column up to `column`,
+    // the one it last changed in, made at its first change. From there on
+    // it holds `prev` in every column, as a word that never changes holds
+    // its first value in all.
+    const EnvelopeMap* map = nullptr;
+    std::unique_ptr<int32_t[]> columnMin, columnMax;
+    int64_t column = 0;
+    int64_t columnEnd = 0; // the first trace after the column's
+
+    // Enters a change to `value` at `trace` into the envelope, the word
+    // having held `held` since the change before.
+    void EnterColumn(int32_t value, int32_t held, int64_t trace) {
+        if (!columnMin) {
+            // Entries are written as columns are reached, never read before.
+            columnMin =
+                std::make_unique_for_overwrite<int32_t[]>(static_cast<size_t>(map->columns));
+            columnMax =
+                std::make_unique_for_overwrite<int32_t[]>(static_cast<size_t>(map->columns));
+            columnMin[column] = columnMax[column] = held;
+        }
+        if (trace >= columnEnd) {
+            // Mostly the next column; a word that held on, one further on.
+            int64_t to = column + 1;
+            if (trace >= map->NextColumnStart(to)) {
+                to = map->ColumnOf(trace);
+                for (int64_t c = column + 1; c < to; ++c)
+                    columnMin[c] = columnMax[c] = held;
+            }
+            // The value held on from before counts where the column's
+            // first trace still holds it.
+            const bool heldOn = trace > (to == column + 1 ? columnEnd : map->FirstTrace(to));
+            column = to;
+            columnEnd = map->NextColumnStart(to);
+            columnMin[to] = columnMax[to] = heldOn ? held : value;
+        }
+        columnMin[column] = std::min(columnMin[column], value);
+        columnMax[column] = std::max(columnMax[column], value);
+    }
+
+    // The word's extremes in `column`.
+    void ColumnRange(int64_t c, int32_t& min, int32_t& max) const {
+        if (!columnMin || c > column) {
+            min = max = prev;
+        } else {
+            min = columnMin[c];
+            max = columnMax[c];
+        }
+    }
 
     void MakeWindow() {
         window = std::make_unique<uint64_t[]>(kWindowValues / 64);
@@ -283,9 +328,11 @@ struct HeaderInspection::History {
         slots.reset();
     }
 
-    void Start(int32_t value) {
+    void Start(int32_t value, const EnvelopeMap& envelope) {
         *this = History();
         prev = first = segmentMin = segmentMax = value;
+        map = &envelope;
+        columnEnd = envelope.NextColumnStart(0);
     }
 
     // The changes at `n` traces `every` traces apart from `trace`, each by
@@ -304,6 +351,17 @@ struct HeaderInspection::History {
             return;
         const int64_t lastTrace = trace + every * (n - 1);
         const auto last = static_cast<int32_t>(value + step * (n - 1));
+        // Into the envelope a column at a time: the run moves one way, so
+        // its first and last values in a column are its extremes there.
+        auto held = static_cast<int32_t>(value + step);
+        for (int64_t k = 2; k < n;) {
+            EnterColumn(static_cast<int32_t>(value + step * k), held, trace + every * k);
+            const int64_t lastHere = std::min(n - 1, (columnEnd - 1 - trace) / every);
+            held = static_cast<int32_t>(value + step * lastHere);
+            columnMin[column] = std::min(columnMin[column], held);
+            columnMax[column] = std::max(columnMax[column], held);
+            k = lastHere + 1;
+        }
         DirectionRun& direction = step > 0 ? up : down;
         direction.count += rest;
         direction.lastTrace = lastTrace;
@@ -333,6 +391,7 @@ struct HeaderInspection::History {
             runsAlike = false;
         runStart = trace;
         ++changes;
+        EnterColumn(value, prev, trace);
         prev = value;
         segmentMin = std::min(segmentMin, value);
         segmentMax = std::max(segmentMax, value);
@@ -445,14 +504,9 @@ void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
     max_.assign(words, 0);
     minTrace_.assign(words, -1);
     maxTrace_.assign(words, -1);
-    const int64_t columns = std::clamp<int64_t>(expected_, 1, kEnvelopeColumns);
-    WordExtremes start;
-    std::fill(std::begin(start.Min4), std::end(start.Min4), std::numeric_limits<int32_t>::max());
-    std::fill(std::begin(start.Max4), std::end(start.Max4), std::numeric_limits<int32_t>::min());
-    std::fill(std::begin(start.Min2), std::end(start.Min2), std::numeric_limits<int16_t>::max());
-    std::fill(std::begin(start.Max2), std::end(start.Max2), std::numeric_limits<int16_t>::min());
-    columns_.assign(static_cast<size_t>(columns), start);
-    columnUsed_.assign(static_cast<size_t>(columns), 0);
+    envelope_.Set(std::clamp<int64_t>(expected_, 1, kEnvelopeColumns),
+                  std::max<int64_t>(expected_, 1));
+    columnUsed_.assign(static_cast<size_t>(envelope_.columns), 0);
     sampleHeaders_.clear();
     const auto samples = static_cast<size_t>(std::min<int64_t>(expected_, kSampledHeaders));
     sampleHeaders_.reserve(samples * kTraceHeaderSize);
@@ -461,24 +515,14 @@ void HeaderInspection::Start(int64_t expectedTraces, int32_t littleEndian) {
 }
 
 int64_t HeaderInspection::ColumnFirstTrace(int column) const {
-    const int64_t columns = Columns();
-    const int64_t traces = std::max<int64_t>(expected_, 1);
-    return (column * traces + columns - 1) / columns;
+    return envelope_.FirstTrace(column);
 }
 
-void HeaderInspection::FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
-                                       int64_t firstTrace, uint32_t varyingParts) {
-    const int64_t columns = Columns();
-    const int64_t traces = std::max<int64_t>(expected_, 1);
+void HeaderInspection::CountIntoColumns(int64_t firstTrace, int64_t count) {
     for (int64_t h = 0; h < count;) {
         const int64_t trace = firstTrace + h;
-        const int64_t column = std::min(columns - 1, trace * columns / traces);
-        const int64_t end = column + 1 < columns ? ColumnFirstTrace(static_cast<int>(column + 1))
-                                                 : std::numeric_limits<int64_t>::max();
-        const int64_t n = std::min(count - h, std::max<int64_t>(end - trace, 1));
-        WordExtremes& e = columns_[static_cast<size_t>(column)];
-        FoldHeaders(first + h * stride, n, stride, littleEndian_, {e.Min4, e.Max4, e.Min2, e.Max2},
-                    varyingParts);
+        const int64_t column = envelope_.ColumnOf(trace);
+        const int64_t n = std::min(count - h, envelope_.NextColumnStart(column) - trace);
         columnUsed_[static_cast<size_t>(column)] += n;
         h += n;
     }
@@ -487,15 +531,7 @@ void HeaderInspection::FoldIntoColumns(const unsigned char* first, int64_t count
 bool HeaderInspection::ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const {
     if (column < 0 || column >= Columns() || columnUsed_[column] == 0)
         return false;
-    const InspectedWord& word = InspectedWords()[wordIndex];
-    const WordExtremes& e = columns_[column];
-    if (word.type == FieldType::Int32) {
-        min = e.Min4[(word.firstByte - 1) / 4];
-        max = e.Max4[(word.firstByte - 1) / 4];
-    } else {
-        min = e.Min2[(word.firstByte - 1) / 2];
-        max = e.Max2[(word.firstByte - 1) / 2];
-    }
+    histories_[wordIndex].ColumnRange(column, min, max);
     return true;
 }
 
@@ -535,7 +571,7 @@ int32_t HeaderInspection::ScalarIn(const unsigned char* header, int kind) const 
 void HeaderInspection::StartHistories(const unsigned char* header) {
     const auto& words = InspectedWords();
     for (size_t i = 0; i < words.size(); ++i)
-        histories_[i].Start(WordValue(header, words[i], littleEndian_));
+        histories_[i].Start(WordValue(header, words[i], littleEndian_), envelope_);
     for (int k = 0; k < kScalarKinds; ++k)
         scalars_[k] = ScalarIn(header, k);
 }
@@ -597,7 +633,7 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
     // The bytes that change anywhere in the block, a chunk at a time: a
     // loop without branches over contiguous bytes, which also brings the
     // block into the cache for what follows. Bytes that never change need
-    // neither following nor folding header by header.
+    // no following header by header.
     uint64_t changed[kChunks] = {};
     for (int64_t h = from; h < count; ++h) {
         const unsigned char* header = first + h * stride;
@@ -609,11 +645,7 @@ void HeaderInspection::Take(const unsigned char* first, int64_t count, int64_t s
             changed[c] |= now ^ then;
         }
     }
-    uint32_t varyingParts = 0;
-    for (int c = 0; c < kChunks; ++c)
-        if (changed[c])
-            varyingParts |= 1u << (c * kChunkBytes / kFoldPartBytes);
-    FoldIntoColumns(first, count, stride, firstTrace, varyingParts);
+    CountIntoColumns(firstTrace, count);
     if (from < count) {
         if (littleEndian_)
             FollowBlock<false>(first, from, count, stride, firstTrace, changed);

@@ -11,8 +11,10 @@
 #include "segy/SegyFormat.h"
 #include "segy/TraceHeaderFields.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,15 +85,6 @@ const char* CharacterKindName(CharacterKind kind);
 // One line for a user: "constant 0", "increases by 1 every 18 traces, 23
 // values", "cycles from 1 to 240 by 1, restarting every 240 traces", ...
 std::string DescribeCharacter(const WordCharacter& character, int32_t min, int32_t max);
-
-// The minimum and maximum of every 4-byte and 2-byte word over a column of
-// traces.
-struct WordExtremes {
-    int32_t Min4[kHeaderWords4];
-    int32_t Max4[kHeaderWords4];
-    int32_t Min2[kHeaderWords2];
-    int32_t Max2[kHeaderWords2];
-};
 
 // A key of the geometry: where it is and the values it takes.
 struct KeyAxis {
@@ -174,7 +167,7 @@ public:
     int64_t MaxTrace(int wordIndex) const { return maxTrace_[wordIndex]; }
 
     // The envelope: per column, the first trace and the extremes.
-    int Columns() const { return static_cast<int>(columns_.size()); }
+    int Columns() const { return static_cast<int>(columnUsed_.size()); }
     int64_t ColumnFirstTrace(int column) const;
     // A word's extremes in a column; false where the column holds no trace.
     bool ColumnRange(int column, int wordIndex, int32_t& min, int32_t& max) const;
@@ -188,6 +181,33 @@ public:
     void SampleCoordinates(int64_t i, CoordinatePair pair, double& x, double& y) const;
 
 private:
+    // Which column of the envelope a trace falls in: the traces expected
+    // spread evenly over the columns, the last one taking any beyond.
+    struct EnvelopeMap {
+        int64_t columns = 1;
+        int64_t traces = 1;
+        // Each column's first trace, and after the last column's traces
+        // none: looked up where changes move from column to column.
+        std::vector<int64_t> starts;
+        void Set(int64_t columnCount, int64_t traceCount) {
+            columns = columnCount;
+            traces = traceCount;
+            starts.resize(static_cast<size_t>(columns) + 1);
+            for (int64_t c = 0; c < columns; ++c)
+                starts[static_cast<size_t>(c)] = FirstTrace(c);
+            starts.back() = std::numeric_limits<int64_t>::max();
+        }
+        int64_t ColumnOf(int64_t trace) const {
+            return std::min(columns - 1, trace * columns / traces);
+        }
+        int64_t FirstTrace(int64_t column) const {
+            return (column * traces + columns - 1) / columns;
+        }
+        // The first trace after `column`'s; none after the last column.
+        int64_t NextColumnStart(int64_t column) const {
+            return starts[static_cast<size_t>(column) + 1];
+        }
+    };
     struct History;
     void TakeOne(const unsigned char* header, const unsigned char* previous, int64_t trace);
     template <bool kBigEndian>
@@ -207,10 +227,8 @@ private:
     void StartHistories(const unsigned char* header);
     // A word's extremes over the envelope's columns.
     void EnvelopeExtremes(int wordIndex, int32_t& min, int32_t& max) const;
-    // Folds the headers into the envelope's columns they belong to; the
-    // parts outside `varyingParts` are alike in all of them (HeaderFold.h).
-    void FoldIntoColumns(const unsigned char* first, int64_t count, int64_t stride,
-                         int64_t firstTrace, uint32_t varyingParts);
+    // Counts `count` traces from `firstTrace` into the columns they fall in.
+    void CountIntoColumns(int64_t firstTrace, int64_t count);
     int32_t ScalarIn(const unsigned char* header, int kind) const;
     void WorkOutGeometry();
 
@@ -223,8 +241,8 @@ private:
     std::vector<int32_t> min_, max_;
     std::vector<int64_t> minTrace_, maxTrace_;
     bool extremesTaken_ = false;
-    std::vector<WordExtremes> columns_;
-    std::vector<int64_t> columnUsed_; // traces folded into each column
+    EnvelopeMap envelope_;
+    std::vector<int64_t> columnUsed_; // traces seen of each column
     std::array<unsigned char, kTraceHeaderSize> previous_{};
     std::array<int32_t, 4> scalars_{}; // each scalar's value in the last trace
     std::vector<unsigned char> sampleHeaders_;

@@ -262,40 +262,59 @@ TEST(HeaderInspection, ACutScanSaysHowMuchItSawAndTheEnvelopeIsBounded) {
 TEST(HeaderInspection, EveryEnvelopeColumnHoldsItsOwnTracesExtremes) {
     // Words that stay put for long stretches and change at and around the
     // inspection's block boundaries (every 2048 headers), beside one that
-    // changes on every trace for a while: each column's extremes must be
-    // those of exactly its traces, whichever parts of a block change.
+    // changes on every trace for a while, runs that cross columns (a
+    // counter, a key stepping every 3 traces, a cycle) and a scalar that
+    // changes once, after which the block is followed trace by trace: each
+    // column's extremes must be those of exactly its traces, with more
+    // traces than columns and with fewer.
     auto value = [](int byte, int t) -> int32_t {
         switch (byte) {
         case 9:
             return t / 700;
         case 37:
             return t == 2047 || t == 2048 || t == 4095 ? -5 - t : 3;
+        case 71:
+            return t < 2500 ? -100 : -10;
         case 181:
             return t >= 3000 && t < 3100 ? (t * 7919) % 1009 - 500 : 7;
+        case 189:
+            return 1000 - 2 * t;
+        case 193:
+            return 5 * (t / 3);
+        case 197:
+            return t % 50;
         default:
             return t < 2048 ? 0 : 1; // byte 233: one change, at a boundary
         }
     };
-    segytest::ScratchDir dir;
-    const int traces = 5000;
-    const auto r = WriteAndScan(dir, traces, [&](int t) {
-        TraceSpec trace;
-        for (int byte : {9, 37, 181, 233})
-            trace.words4.emplace_back(byte, value(byte, t));
-        return trace;
-    });
-    for (int byte : {9, 37, 181, 233}) {
-        for (int c = 0; c < r->inspection.Columns(); ++c) {
-            const int64_t end =
-                c + 1 < r->inspection.Columns() ? r->inspection.ColumnFirstTrace(c + 1) : traces;
-            int32_t low = INT32_MAX, high = INT32_MIN, foundLow, foundHigh;
-            for (int64_t t = r->inspection.ColumnFirstTrace(c); t < end; ++t) {
-                low = std::min(low, value(byte, static_cast<int>(t)));
-                high = std::max(high, value(byte, static_cast<int>(t)));
+    const int bytes[] = {9, 37, 71, 181, 189, 193, 197, 233};
+    for (const int traces : {5000, 700}) {
+        segytest::ScratchDir dir;
+        const auto r = WriteAndScan(dir, traces, [&](int t) {
+            TraceSpec trace;
+            for (int byte : bytes)
+                if (byte == 71)
+                    trace.words2.emplace_back(byte, static_cast<int16_t>(value(byte, t)));
+                else
+                    trace.words4.emplace_back(byte, value(byte, t));
+            return trace;
+        });
+        ASSERT_EQ(r->inspection.Columns(), std::min(traces, kEnvelopeColumns));
+        for (int byte : bytes) {
+            for (int c = 0; c < r->inspection.Columns(); ++c) {
+                const int64_t end = c + 1 < r->inspection.Columns()
+                                        ? r->inspection.ColumnFirstTrace(c + 1)
+                                        : traces;
+                int32_t low = INT32_MAX, high = INT32_MIN, foundLow, foundHigh;
+                for (int64_t t = r->inspection.ColumnFirstTrace(c); t < end; ++t) {
+                    low = std::min(low, value(byte, static_cast<int>(t)));
+                    high = std::max(high, value(byte, static_cast<int>(t)));
+                }
+                ASSERT_TRUE(r->inspection.ColumnRange(c, r->Word(byte), foundLow, foundHigh));
+                ASSERT_EQ(foundLow, low) << traces << " traces, byte " << byte << ", column " << c;
+                ASSERT_EQ(foundHigh, high)
+                    << traces << " traces, byte " << byte << ", column " << c;
             }
-            ASSERT_TRUE(r->inspection.ColumnRange(c, r->Word(byte), foundLow, foundHigh));
-            ASSERT_EQ(foundLow, low) << "byte " << byte << ", column " << c;
-            ASSERT_EQ(foundHigh, high) << "byte " << byte << ", column " << c;
         }
     }
 }
