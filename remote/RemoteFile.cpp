@@ -395,6 +395,11 @@ public:
             return false;
         }
         Response r = Fetch(curl_, handle_, target_, 0, kBlockBytes - 1, &cancelled_);
+        // Reads go through the fetching threads' connections: this one,
+        // held idle, would only keep a server that serves few connections
+        // from serving theirs.
+        curl_.easy_cleanup(handle_);
+        handle_ = nullptr;
         if (cancelled_) {
             reason = "Opening it was cancelled.";
             return false;
@@ -1443,7 +1448,7 @@ private:
 
     const CurlLibrary& curl_;
     const RemoteTarget target_;
-    CURL* const handle_; // the first request's, on the opening thread
+    CURL* handle_; // the first request's, on the opening thread, until it ends
     int64_t size_ = -1;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_, wanted_, spanWanted_, consumed_;
