@@ -239,6 +239,11 @@ bool Busy(const Response& r) {
     return r.error.empty() && (r.status == 503 || r.status == 429);
 }
 
+// Set once a server answered busy. A server that holds each client to a
+// few connections counts those of every file the program keeps open, so
+// from then on every file lets the connections of its idle threads go.
+std::atomic<bool> serverWasBusy{false};
+
 // Whether the server's answer is one that asking again may change.
 bool WorthAskingAgain(const Response& r) {
     return Busy(r) || (r.error.empty() && (r.status == 500 || r.status == 502 || r.status == 504));
@@ -265,6 +270,8 @@ Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& 
         else
             curl.easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &r.status);
         ReleaseHeaders(curl, handle, r);
+        if (Busy(r))
+            serverWasBusy.store(true, std::memory_order_relaxed);
         if (!WorthAskingAgain(r) || attempt == kBusyRetries || (cancel && cancel->load()) ||
             (Busy(r) && giveWay && giveWay()))
             return r;
@@ -1236,15 +1243,18 @@ private:
     }
 
     // Waits until `ready`. Once a server has refused a connection, a thread
-    // that waited a while lets its connection go: held idle, it would keep
-    // out the threads of another kind that have work (the span threads
-    // after a scan, the block threads after a paint). `handle` is null when
-    // no new one can be had.
+    // that holds one (`connected`) and waited a while lets it go: held idle,
+    // it would keep out the threads of another kind that have work (the
+    // span threads after a scan, the block threads after a paint), or of
+    // another file. `handle` is null when no new one can be had.
     template <typename Ready>
     void WaitForWork(std::unique_lock<std::mutex>& lock, std::condition_variable& woken,
-                     CURL*& handle, Ready ready) const {
-        if (!woken.wait_for(lock, kIdleBeforeLettingGo, ready) && fewConnections_)
-            RenewHandle(lock, handle);
+                     CURL*& handle, bool& connected, Ready ready) const {
+        while (connected && !woken.wait_for(lock, kIdleBeforeLettingGo, ready))
+            if (fewConnections_ || serverWasBusy.load(std::memory_order_relaxed)) {
+                RenewHandle(lock, handle);
+                connected = false;
+            }
         woken.wait(lock, ready);
     }
 
@@ -1272,9 +1282,10 @@ private:
     // requests of several ranges where the server takes them.
     void WorkSpans() const {
         CURL* handle = curl_.easy_init();
+        bool connected = false;
         std::unique_lock lock(mutex_);
         while (handle) {
-            WaitForWork(lock, spanWanted_, handle,
+            WaitForWork(lock, spanWanted_, handle, connected,
                         [this] { return stopping_ || !spanQueue_.empty(); });
             if (stopping_ || !handle)
                 break;
@@ -1300,11 +1311,13 @@ private:
                                            bytes + (batch.size() + 1) * kPartOverheadBytes,
                                            &cancelled_, GiveWay(liveSpanWorkers_, gaveWay));
             lock.lock();
+            connected = true;
             if (gaveWay) {
                 for (auto at = batch.rbegin(); at != batch.rend(); ++at)
                     spanQueue_.push_front(*at);
                 spanWanted_.notify_all();
                 Park(lock, handle, spanWanted_, liveSpanWorkers_);
+                connected = false;
                 continue;
             }
             SpansArrived(r, batch);
@@ -1388,9 +1401,11 @@ private:
     // A fetching thread: its own connection, one queued piece at a time.
     void Work() const {
         CURL* handle = curl_.easy_init();
+        bool connected = false;
         std::unique_lock lock(mutex_);
         while (handle) {
-            WaitForWork(lock, wanted_, handle, [this] { return stopping_ || !queue_.empty(); });
+            WaitForWork(lock, wanted_, handle, connected,
+                        [this] { return stopping_ || !queue_.empty(); });
             if (stopping_ || !handle)
                 break;
             const auto [large, index] = queue_.front();
@@ -1414,11 +1429,13 @@ private:
             const Response r = Fetch(curl_, handle, target_, from, to, &cancelled_,
                                      GiveWay(liveWorkers_, gaveWay));
             lock.lock();
+            connected = true;
             if (gaveWay) {
                 for (int64_t i = last; i >= index; --i)
                     queue_.emplace_front(large, i);
                 wanted_.notify_all();
                 Park(lock, handle, wanted_, liveWorkers_);
+                connected = false;
                 continue;
             }
             const std::string error =

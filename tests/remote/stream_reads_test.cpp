@@ -169,12 +169,14 @@ protected:
                 << "words of trace " << k;
     }
 
-    // short.sgy opened from `server`; null when it cannot be.
-    static std::shared_ptr<segy::ByteSource> OpenFrom(const RangeServer& server) {
+    // short.sgy, or another file, opened from `server`; null when it
+    // cannot be.
+    static std::shared_ptr<segy::ByteSource> OpenFrom(const RangeServer& server,
+                                                      const std::string& name = "short.sgy") {
         EXPECT_GT(server.Port(), 0);
         std::string reason;
         auto file = remote::OpenLocation(
-            "http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy", reason);
+            "http://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, reason);
         EXPECT_NE(file, nullptr) << reason;
         return file;
     }
@@ -333,6 +335,22 @@ TEST_F(StreamReads, AServerOfTwoConnectionsServesHeadersThenSamples) {
         ASSERT_EQ(got, Local(at, kHeaderBytes)) << "header of trace " << k;
     }
     ExpectBytesNearTheEnd(*file);
+}
+
+TEST_F(StreamReads, AFileReadBeforeLetsAnotherHaveTheServersOneConnection) {
+    // The first file's fetching thread keeps its connection after a read;
+    // the server, serving one connection at a time, refuses the second
+    // file's opening until that thread lets its connection go.
+    WriteFile(20000);
+    std::filesystem::copy_file(folder_ / "short.sgy", folder_ / "other.sgy");
+    RangeServer server(folder_.string(), {"--max-connections", "1"});
+    const auto first = OpenFrom(server);
+    ASSERT_NE(first, nullptr);
+    ExpectBytesNearTheEnd(*first);
+    const auto second = OpenFrom(server, "other.sgy");
+    ASSERT_NE(second, nullptr);
+    ExpectBytesNearTheEnd(*second);
+    ExpectBytesNearTheEnd(*first);
 }
 
 } // namespace
