@@ -78,12 +78,11 @@ void ListFolderFiles(const std::string& pattern, std::vector<std::string>& list)
 namespace {
 
 // Where the name part of a path begins: after its last separator; in an
-// address, after the last one before its query (whose values may hold
-// separators too).
+// address, after the last one before its query.
 size_t NameStart(const std::string& path) {
-    const size_t query = segy::IsLocation(path) ? path.find('?') : std::string::npos;
-    const size_t last =
-        path.rfind(kPathSeparator, query == std::string::npos ? std::string::npos : query - 1);
+    if (segy::IsLocation(path))
+        return segy::LocationNameStart(path);
+    const size_t last = path.rfind(kPathSeparator);
     return last == std::string::npos ? 0 : last + 1;
 }
 

@@ -1775,11 +1775,7 @@ bool ListBesideLocation(const std::string& given, std::vector<std::string>& name
     names.clear();
     const std::string location = WithLowerScheme(given);
     if (location.rfind("s3://", 0) != 0) {
-        // The name is the path's last part, with the query after it.
-        const size_t query = location.find('?');
-        const size_t slash =
-            location.rfind('/', query == std::string::npos ? std::string::npos : query - 1);
-        names.push_back(slash == std::string::npos ? location : location.substr(slash + 1));
+        names.push_back(location.substr(segy::LocationNameStart(location)));
         return true;
     }
     std::atomic<bool> cancel{false};

@@ -71,6 +71,10 @@ void SetLocationOpener(LocationOpener opener);
 // a local file.
 bool IsLocation(const std::string& path);
 
+// Where the file name of a location begins: after the last '/' of its
+// path, the separators of its query (whose values may hold them) left out.
+size_t LocationNameStart(const std::string& location);
+
 // The location as messages name it: without a user name or password, and
 // with the values of credential query parameters (a presigned address's
 // signature, key and token) hidden.

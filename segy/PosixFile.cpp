@@ -117,6 +117,12 @@ bool IsLocation(const std::string& path) {
     return false;
 }
 
+size_t LocationNameStart(const std::string& location) {
+    const size_t query = location.find('?');
+    const size_t slash = location.rfind('/', query == std::string::npos ? query : query - 1);
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
 namespace {
 
 // Query parameters that carry a credential: the signature, key and session
