@@ -16,8 +16,7 @@ static_assert(kTraceHeaderSize % kFoldPartBytes == 0);
 
 template <bool kBigEndian>
 [[gnu::always_inline]] inline uint32_t FoldHeadersAs(const unsigned char* first, int64_t count,
-                                                     int64_t stride, const FoldTables& tables,
-                                                     uint32_t varyingParts) {
+                                                     int64_t stride, const FoldTables& tables) {
     constexpr int kWords2 = kFoldPartBytes / 2;
     constexpr int kWords4 = kFoldPartBytes / 4;
     uint32_t changedParts = 0;
@@ -38,9 +37,7 @@ template <bool kBigEndian>
             low2[j] = static_cast<int16_t>(min2[j]);
             high2[j] = static_cast<int16_t>(max2[j]);
         }
-        const int64_t folded =
-            varyingParts >> (part / kFoldPartBytes) & 1 ? count : std::min<int64_t>(count, 1);
-        for (int64_t h = 0; h < folded; ++h) {
+        for (int64_t h = 0; h < count; ++h) {
             const unsigned char* bytes = first + h * stride + part;
             int32_t w4[kWords4];
             int16_t w2[kWords2];
@@ -90,9 +87,9 @@ template <bool kBigEndian>
 #endif
 uint32_t
 FoldHeaders(const unsigned char* first, int64_t count, int64_t stride, int32_t littleEndian,
-            const FoldTables& tables, uint32_t varyingParts) {
-    return littleEndian ? FoldHeadersAs<false>(first, count, stride, tables, varyingParts)
-                        : FoldHeadersAs<true>(first, count, stride, tables, varyingParts);
+            const FoldTables& tables) {
+    return littleEndian ? FoldHeadersAs<false>(first, count, stride, tables)
+                        : FoldHeadersAs<true>(first, count, stride, tables);
 }
 
 } // namespace segy

@@ -1,6 +1,5 @@
 // The fold of trace headers into tables of the smallest and largest value
-// of every 4-byte and every 2-byte word: the inner loop of the header scan
-// and of the envelope the scan's inspection keeps.
+// of every 4-byte and every 2-byte word: the inner loop of the header scan.
 #pragma once
 
 #include "segy/SegyFormat.h"
@@ -24,12 +23,9 @@ constexpr int kFoldPartBytes = 16;
 constexpr uint32_t kAllFoldParts = (1u << (kTraceHeaderSize / kFoldPartBytes)) - 1;
 
 // Enters `count` headers, `stride` bytes apart from `first`, stored in the
-// given byte order, into the tables. Parts outside `varyingParts` hold the
-// same bytes in every one of the headers, so only the first header's are
-// entered for them. Returns the mask of parts in which an entry of any of
-// the four tables changed.
+// given byte order, into the tables. Returns the mask of parts in which an
+// entry of any of the four tables changed.
 uint32_t FoldHeaders(const unsigned char* first, int64_t count, int64_t stride,
-                     int32_t littleEndian, const FoldTables& tables,
-                     uint32_t varyingParts = kAllFoldParts);
+                     int32_t littleEndian, const FoldTables& tables);
 
 } // namespace segy
