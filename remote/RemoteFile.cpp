@@ -1211,7 +1211,6 @@ private:
     std::function<bool()> GiveWay(int& live, bool& gaveWay) const {
         return [this, &live, &gaveWay] {
             std::lock_guard lock(mutex_);
-            fewConnections_ = true;
             if (live <= 1 || stopping_)
                 return false;
             --live;
@@ -1242,8 +1241,9 @@ private:
             ++live;
     }
 
-    // Waits until `ready`. Once a server has refused a connection, a thread
-    // that holds one (`connected`) and waited a while lets it go: held idle,
+    // Waits until `ready`. Once a server answered busy (serverWasBusy, which
+    // a thread that gives way has seen too), a thread that holds a
+    // connection (`connected`) and waited a while lets it go: held idle,
     // it would keep out the threads of another kind that have work (the
     // span threads after a scan, the block threads after a paint), or of
     // another file. `handle` is null when no new one can be had.
@@ -1251,7 +1251,7 @@ private:
     void WaitForWork(std::unique_lock<std::mutex>& lock, std::condition_variable& woken,
                      CURL*& handle, bool& connected, Ready ready) const {
         while (connected && !woken.wait_for(lock, kIdleBeforeLettingGo, ready))
-            if (fewConnections_ || serverWasBusy.load(std::memory_order_relaxed)) {
+            if (serverWasBusy.load(std::memory_order_relaxed)) {
                 RenewHandle(lock, handle);
                 connected = false;
             }
@@ -1498,9 +1498,6 @@ private:
     mutable size_t spansAhead_ = 0;
     mutable std::vector<std::thread> spanWorkers_;
     mutable int liveSpanWorkers_ = 0;
-    // Whether the server has refused a connection (or asked for fewer
-    // requests): idle threads then let their connections go.
-    mutable bool fewConnections_ = false;
     // Whether the server may take several ranges in one request, and how
     // many it is asked for.
     mutable std::atomic<bool> manyRanges_;
