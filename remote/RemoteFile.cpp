@@ -374,8 +374,7 @@ constexpr int64_t kSpeedSampleBytes = 64 * 1024 * 1024;
 class RemoteFile final : public segy::ByteSource {
 public:
     RemoteFile(const CurlLibrary& curl, RemoteTarget target)
-        : curl_(curl), target_(std::move(target)), handle_(curl_.easy_init()),
-          manyRanges_(!target_.s3) {}
+        : curl_(curl), target_(std::move(target)), manyRanges_(!target_.s3) {}
     ~RemoteFile() override {
         {
             std::lock_guard lock(mutex_);
@@ -390,23 +389,21 @@ public:
             worker.join();
         for (std::thread& transfer : streamers_)
             transfer.join();
-        if (handle_)
-            curl_.easy_cleanup(handle_);
     }
 
     // Learns the size from the first block's range, and keeps the block:
     // every reader of the file starts with its file header.
     bool Open(std::string& reason) {
-        if (!handle_) {
+        CURL* const handle = curl_.easy_init();
+        if (!handle) {
             reason = "libcurl could not be started.";
             return false;
         }
-        Response r = Fetch(curl_, handle_, target_, 0, kBlockBytes - 1, &cancelled_);
+        Response r = Fetch(curl_, handle, target_, 0, kBlockBytes - 1, &cancelled_);
         // Reads go through the fetching threads' connections: this one,
         // held idle, would only keep a server that serves few connections
         // from serving theirs.
-        curl_.easy_cleanup(handle_);
-        handle_ = nullptr;
+        curl_.easy_cleanup(handle);
         if (cancelled_) {
             reason = "Opening it was cancelled.";
             return false;
@@ -1465,7 +1462,6 @@ private:
 
     const CurlLibrary& curl_;
     const RemoteTarget target_;
-    CURL* handle_; // the first request's, on the opening thread, until it ends
     int64_t size_ = -1;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_, wanted_, spanWanted_, consumed_;
