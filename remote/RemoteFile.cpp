@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -88,7 +89,8 @@ struct Response {
     curl_slist* headers = nullptr;
     const std::atomic<bool>* cancel = nullptr; // set: the transfer ends
     // The most bytes the body may hold: a server that sends more than was
-    // asked for (a whole file for a range) is cut off there.
+    // asked for (a whole file for a range) is cut off there. A body cut off
+    // so, or by its taker as not the one asked for, is judged by its status.
     size_t most = SIZE_MAX;
     bool overflowed = false;
 };
@@ -252,17 +254,21 @@ bool WorthAskingAgain(const Response& r) {
 // One transfer of the target on `handle`: the bytes `range` names ("A-B",
 // or several as "A-B,C-D"), a body of at most `most` bytes; asked again
 // while the server is busy, unless `giveWay` says the caller leaves the
-// request to others then.
+// request to others then. `prepared`, when given, sets the transfer up
+// further (another taker of the body).
 Response FetchRanges(const CurlLibrary& curl, CURL* handle, const RemoteTarget& target,
                      const std::string& range, size_t most,
                      const std::atomic<bool>* cancel = nullptr,
-                     const std::function<bool()>& giveWay = {}) {
+                     const std::function<bool()>& giveWay = {},
+                     const std::function<void(Response&)>& prepared = {}) {
     for (int attempt = 0;; ++attempt) {
         Response r;
         r.cancel = cancel;
         r.most = most;
         r.body.reserve(most);
         Prepare(curl, handle, target, range, r);
+        if (prepared)
+            prepared(r);
         const CURLcode code = curl.easy_perform(handle);
         // A body cut off for its length is judged by its status like any other.
         if (code != CURLE_OK && !r.overflowed)
@@ -312,6 +318,20 @@ constexpr double kWidenBelowBytesPerSecond = 400e6;
 constexpr auto kWidenAfter = std::chrono::milliseconds(500);
 constexpr int kStreamTransfers = 8;
 constexpr int64_t kStreamChunkBlocks = 16;
+// A stream that keeps only pieces, where all it keeps from its start to the
+// end of the file fits in this many bytes, starts as two transfers side by
+// side, one over each half: on a fast link one connection is carried by one
+// processor at each end (the server's process, the decryption of TLS), and
+// a second connection over the back half takes another. The back half is
+// asked for once the front half's answer came, so that a server that serves
+// one connection of a client gives it to the front half (the back half,
+// refused, is left to it). Its pieces wait for the reader, within this
+// bound. A stream shorter than two chunks stays one transfer.
+constexpr int64_t kKeptAheadBytes = int64_t{kCachedBlocks} * kBlockBytes;
+constexpr int64_t kSplitStreamFromBlocks = 2 * kStreamChunkBlocks;
+// How far the opening's stream runs ahead before its reader says what it
+// takes: a reader of the headers alone ends it, having paid for this much.
+constexpr int64_t kOpeningWindowBlocks = 4;
 // How often a waiting read tells the wait hook.
 constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // How long a read waits for a block the stream is about to deliver before
@@ -392,8 +412,12 @@ public:
     }
 
     // Learns the size from the first block's range, and keeps the block:
-    // every reader of the file starts with its file header.
-    bool Open(std::string& reason) {
+    // every reader of the file starts with its file header. A file to be
+    // read through from its start is asked for whole instead, and the
+    // answer goes on as the stream once the first block came.
+    bool Open(std::string& reason, bool readThrough) {
+        if (readThrough)
+            return OpenAsStream(reason);
         CURL* const handle = curl_.easy_init();
         if (!handle) {
             reason = "libcurl could not be started.";
@@ -404,37 +428,60 @@ public:
         // held idle, would only keep a server that serves few connections
         // from serving theirs.
         curl_.easy_cleanup(handle);
-        if (cancelled_) {
-            reason = "Opening it was cancelled.";
-            return false;
-        }
-        if (!r.error.empty()) {
-            reason = r.error;
-            return false;
-        }
-        if (r.status == 416 && TotalOf(r.contentRange) == 0) {
-            size_ = 0; // an empty file has no byte 0
-            return true;
-        }
-        if (r.status != 206) {
-            reason = StatusReason(r.status);
-            return false;
-        }
-        size_ = TotalOf(r.contentRange);
-        if (size_ < 0) {
-            reason = "The server did not say the file's size.";
-            return false;
-        }
-        if (static_cast<int64_t>(r.body.size()) != std::min(size_, kBlockBytes)) {
-            reason = "The server sent fewer bytes than asked for.";
-            return false;
-        }
+        reason = OpeningFailure(r, static_cast<int64_t>(r.body.size()));
+        if (!reason.empty() || size_ == 0)
+            return reason.empty();
         Piece& first = blocks_[0];
         first.length = static_cast<int64_t>(r.body.size());
         first.bytes.assign(r.body.begin(), r.body.end());
         first.state = Piece::kReady;
         first.used = ++tick_;
         return true;
+    }
+
+    // Why the opening answer `r`, of which the first `firstBytes` bytes
+    // came, does not open the file; empty when it does, with the size set.
+    std::string OpeningFailure(const Response& r, int64_t firstBytes) const {
+        if (cancelled_)
+            return "Opening it was cancelled.";
+        if (!r.error.empty())
+            return r.error;
+        if (r.status == 416 && TotalOf(r.contentRange) == 0) {
+            size_ = 0; // an empty file has no byte 0
+            return {};
+        }
+        if (r.status != 206)
+            return StatusReason(r.status);
+        size_ = TotalOf(r.contentRange);
+        if (size_ < 0)
+            return "The server did not say the file's size.";
+        if (firstBytes != std::min(size_, kBlockBytes))
+            return "The server sent fewer bytes than asked for.";
+        return {};
+    }
+
+    // Open for a file read through from its start: one transfer to the end
+    // of the file, which the open waits on until its first block came (or
+    // it failed); then it goes on as the stream, keeping every byte until a
+    // reader tells the pieces it takes.
+    bool OpenAsStream(std::string& reason) {
+        std::unique_lock lock(mutex_);
+        streaming_ = true;
+        streamBroken_ = false;
+        filtering_ = false;
+        widened_ = false;
+        sampling_ = true;
+        frontAnswered_ = true;
+        streamFloor_ = 0;
+        streamWindow_ = kOpeningWindowBlocks;
+        unsent_.clear();
+        streamTransfers_ = 1;
+        opening_ = true;
+        openingStream_ = true;
+        streamers_.emplace_back([this] { OpeningStream(); });
+        arrived_.wait(lock, [this] { return !opening_; });
+        reason = openFailure_;
+        return reason.empty();
     }
 
     int64_t Size() const override { return size_; }
@@ -498,6 +545,12 @@ public:
             if (streaming_ && filtering_ && pattern == kept_) {
                 if (offset / kBlockBytes + kCachedBlocks < streamFloor_ && !streamBroken_)
                     EndStream();
+                return;
+            }
+            // The stream the opening began keeps only these pieces from its
+            // next block on.
+            if (streaming_ && openingStream_ && !streamBroken_) {
+                piecesToKeep_ = pattern;
                 return;
             }
             if (!streaming_) {
@@ -570,6 +623,11 @@ private:
                 return;
             }
         }
+        // A reader of the opening's stream that asks for small pieces
+        // instead reads the headers alone: the stream would only carry what
+        // it does not read.
+        if (!large && openingStream_ && !Find(blocks_, offset / kBlockBytes))
+            EndStream();
         if (!large && manyRanges_) {
             const Piece* block = Find(blocks_, offset / kBlockBytes);
             if (!SpanAt(offset) && spansAhead_ < kCachedSpans &&
@@ -901,28 +959,56 @@ private:
         streaming_ = true;
         streamBroken_ = false;
         widened_ = false;
+        sampling_ = false;
+        frontAnswered_ = false;
         streamFloor_ = block;
-        nextChunk_ = block;
-        redo_.clear();
-        streamTransfers_ = 1;
-        streamers_.emplace_back([this] { StreamChunks(); });
+        unsent_.clear();
+        const int64_t blocks = BlockCount() - block;
+        if (filtering_ && blocks >= kSplitStreamFromBlocks &&
+            kept_.BytesBefore(size_) - kept_.BytesBefore(block * kBlockBytes) <= kKeptAheadBytes) {
+            const int64_t middle = block + blocks / 2;
+            unsent_ = {{block, middle - 1}, {middle, BlockCount() - 1}};
+            streamWindow_ = std::max(streamWindow_, blocks);
+        } else {
+            unsent_ = {{block, BlockCount() - 1}};
+        }
+        streamTransfers_ = static_cast<int>(unsent_.size());
+        for (size_t k = 0; k < unsent_.size(); ++k)
+            streamers_.emplace_back([this] { StreamChunks(); });
+    }
+
+    // Hands blocks `first` to `last`, which a transfer took and will not
+    // deliver, back to the stream's other transfers, in their place in the
+    // file's order.
+    void GiveBack(int64_t first, int64_t last) const {
+        if (first > last)
+            return;
+        auto at = unsent_.begin();
+        while (at != unsent_.end() && at->first < first)
+            ++at;
+        unsent_.insert(at, {first, last});
     }
 
     // Widens the stream to several transfers, at the block boundary before
-    // block `next` of the one transfer it had (which goes on in chunks).
-    void WidenStream(int64_t next) const {
+    // block `next` of the transfer that timed the connection, which took the
+    // blocks to `last` (it goes on in chunks). A transfer over the back half
+    // hands the rest of its blocks back at its next block boundary.
+    void WidenStream(int64_t next, int64_t last) const {
         widened_ = true;
-        nextChunk_ = next;
+        openingStream_ = false; // its chunks carry every byte
+        GiveBack(next, last);
         // Chunks arrive out of order: the window holds all those in flight,
         // and about as many bytes kept as the cache's blocks hold.
-        streamWindow_ = std::max(int64_t{kCachedBlocks}, kStreamTransfers * kStreamChunkBlocks);
+        streamWindow_ = std::max(
+            {streamWindow_, int64_t{kCachedBlocks}, kStreamTransfers * kStreamChunkBlocks});
         if (filtering_)
             streamWindow_ =
                 std::max(streamWindow_, std::min(kCachedBlocks * kept_.stride / kept_.bytes,
                                                  4 * int64_t{kCachedBlocks}));
-        for (int k = 1; k < kStreamTransfers; ++k)
+        const int more = kStreamTransfers - streamTransfers_;
+        for (int k = 0; k < more; ++k)
             streamers_.emplace_back([this] { StreamChunks(); });
-        streamTransfers_ += kStreamTransfers - 1;
+        streamTransfers_ += std::max(more, 0);
     }
 
     // Copies up to `count` pieces of `pieceBytes`, the first at `at` and
@@ -955,17 +1041,23 @@ private:
     struct StreamState {
         const RemoteFile* file = nullptr;
         CURL* handle = nullptr;
-        const Response* response = nullptr;
+        Response* response = nullptr;
         int64_t position = 0; // of the next byte to arrive
         bool checked = false;
         std::vector<unsigned char> block;
-        // The one transfer of a stream not widened yet: when its bytes began
-        // to arrive, and how long it waited for its reader since.
+        // The last block the transfer took; whether it took a half or the
+        // whole of a stream not widened yet (`part`), and whether it is the
+        // front one that times the connection (`alone`): when its bytes
+        // began to arrive, and how long it waited for its reader since.
+        int64_t lastBlock = 0;
+        bool part = false;
         bool alone = false;
+        bool opening = false; // the opening request, its size not known yet
+        int64_t asked = 0;    // where the bytes its request asked for end
         std::chrono::steady_clock::time_point began;
         std::chrono::steady_clock::duration waited{};
         int64_t received = 0;
-        bool widened = false; // it ended for the stream to widen
+        bool reshaped = false; // it ended for the stream to widen or split
     };
 
     // The most bytes the stream keeps of one block.
@@ -1007,9 +1099,24 @@ private:
         if (!state.checked) {
             long status = 0;
             curl_.easy_getinfo(state.handle, CURLINFO_RESPONSE_CODE, &status);
-            if (status != 206 || TotalOf(state.response->contentRange) != size_)
+            if (state.opening && (status != 206 || TotalOf(state.response->contentRange) < 0)) {
+                state.response->overflowed = true; // judged by the opening
                 return 0;
+            }
+            if (state.opening) {
+                std::lock_guard lock(mutex_);
+                size_ = TotalOf(state.response->contentRange);
+                state.lastBlock = BlockCount() - 1;
+                state.asked = size_;
+            } else if (status != 206 || TotalOf(state.response->contentRange) != size_) {
+                return 0;
+            }
             state.checked = true;
+            if (state.alone) {
+                std::lock_guard lock(mutex_);
+                frontAnswered_ = true;
+                consumed_.notify_all();
+            }
         }
         NoteStreamSpeed(size);
         if (state.alone) {
@@ -1017,9 +1124,9 @@ private:
                 state.began = std::chrono::steady_clock::now();
             state.received += static_cast<int64_t>(size);
         }
-        // The pattern kept stays while the stream runs, so it is read
-        // unlocked; the lock is taken to hand a whole block over.
-        Pieces& filled = filtering_ ? keptBlocks_ : blocks_;
+        // The pattern kept changes only under this transfer's own lock, at a
+        // block boundary, so it is read unlocked; the lock is taken to hand
+        // a whole block over.
         size_t used = 0;
         while (used < size) {
             const int64_t index = state.position / kBlockBytes;
@@ -1036,15 +1143,22 @@ private:
                 continue;
             std::unique_lock lock(mutex_);
             const auto before = std::chrono::steady_clock::now();
-            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, index] {
-                    return stopping_ || streamBroken_ || index < streamFloor_ + streamWindow_;
+            bool waited = false;
+            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, index, &waited] {
+                    const bool room = index < streamFloor_ + streamWindow_;
+                    waited = waited || !room;
+                    return stopping_ || streamBroken_ || room;
                 }))
                 EndStream();
             if (stopping_ || streamBroken_)
                 return 0;
             if (state.alone)
                 state.waited += std::chrono::steady_clock::now() - before;
-            Piece& piece = filled[index];
+            // A stream that waited for its reader did not run at the link's
+            // speed: its timing starts again.
+            if (waited && !speedKnown_)
+                sampleFrom_ = -1;
+            Piece& piece = (filtering_ ? keptBlocks_ : blocks_)[index];
             if (piece.state != Piece::kReady) {
                 piece.from = index * kBlockBytes;
                 piece.length = blockEnd - piece.from;
@@ -1060,15 +1174,93 @@ private:
             }
             state.block.clear();
             state.block.reserve(StreamBlockBytes());
+            if (state.opening && index == 0)
+                opening_ = false; // the open has its first block
+            if (state.opening && piecesToKeep_.stride > 0)
+                KeepPiecesFromHere(state, index);
             arrived_.notify_all();
             Evict();
-            if (state.alone && index + 1 < BlockCount() && SlowConnection(state)) {
-                state.widened = true;
-                WidenStream(index + 1);
+            if (index == state.lastBlock && state.position < state.asked) {
+                state.reshaped = true; // the rest is another transfer's
+                return 0;
+            }
+            if (state.alone && index < state.lastBlock && SlowConnection(state)) {
+                state.reshaped = true;
+                WidenStream(index + 1, state.lastBlock);
+                return 0;
+            }
+            if (state.part && !state.alone && widened_ && index < state.lastBlock) {
+                state.reshaped = true;
+                GiveBack(index + 1, state.lastBlock);
                 return 0;
             }
         }
         return size;
+    }
+
+    // The stream the opening began keeps only the pieces a reader asked for
+    // from the block after `index` on; the rest of the file is split in two
+    // transfers where a stream of those pieces would be.
+    void KeepPiecesFromHere(StreamState& state, int64_t index) const {
+        filtering_ = true;
+        if (!(piecesToKeep_ == kept_)) {
+            keptBlocks_.clear();
+            kept_ = piecesToKeep_;
+        }
+        piecesToKeep_ = {};
+        openingStream_ = false;
+        streamWindow_ = std::max(streamWindow_, int64_t{kCachedBlocks});
+        const int64_t next = index + 1;
+        const int64_t blocks = BlockCount() - next;
+        if (blocks < kSplitStreamFromBlocks ||
+            kept_.BytesBefore(size_) - kept_.BytesBefore(next * kBlockBytes) > kKeptAheadBytes)
+            return;
+        const int64_t middle = next + blocks / 2;
+        state.lastBlock = middle - 1;
+        GiveBack(middle, BlockCount() - 1);
+        streamWindow_ = std::max(streamWindow_, BlockCount() - streamFloor_);
+        ++streamTransfers_;
+        streamers_.emplace_back([this] { StreamChunks(); });
+    }
+
+    // The transfer the opening asks for (see OpenAsStream), then what the
+    // stream leaves to it as to any of its transfers.
+    void OpeningStream() const {
+        CURL* handle = curl_.easy_init();
+        StreamState state;
+        state.file = this;
+        state.handle = handle;
+        state.part = true;
+        state.alone = true;
+        state.opening = true;
+        state.lastBlock = INT64_MAX;
+        state.block.reserve(kBlockBytes);
+        Response r;
+        if (handle)
+            r = FetchRanges(curl_, handle, target_, "0-", 0, &cancelled_, {}, [&](Response& asked) {
+                state.response = &asked;
+                curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
+                curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
+                curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
+            });
+        else
+            r.error = "libcurl could not be started.";
+        std::unique_lock lock(mutex_);
+        openingStream_ = false;
+        if (opening_) {
+            opening_ = false;
+            // The first block did not come whole (it would have opened the
+            // file): why, or an empty file.
+            openFailure_ = OpeningFailure(r, state.position);
+            arrived_.notify_all();
+        } else if (!(state.position == size_ || state.reshaped)) {
+            if (streamTransfers_ > 1 && !stopping_)
+                GiveBack(state.position / kBlockBytes, state.lastBlock);
+            else
+                streamBroken_ = true;
+        }
+        lock.unlock();
+        RunStreamTransfers(handle);
     }
 
     // Whether the stream's one transfer, sending for long enough, carries
@@ -1124,40 +1316,51 @@ private:
     // One of the stream's transfers: the chunks not taken yet, one after
     // the other on its own connection, each once the reader is near enough
     // to take it; the stream ends with the last of them.
-    void StreamChunks() const {
-        CURL* handle = curl_.easy_init();
+    void StreamChunks() const { RunStreamTransfers(curl_.easy_init()); }
+
+    // StreamChunks on `handle`, which it cleans up.
+    void RunStreamTransfers(CURL* handle) const {
         std::unique_lock lock(mutex_);
-        const int64_t blocks = BlockCount();
-        while (handle && !stopping_ && !streamBroken_ && (nextChunk_ < blocks || !redo_.empty())) {
-            int64_t first = nextChunk_;
-            int64_t last = 0;
-            bool alone = false;
-            if (!redo_.empty()) {
-                std::tie(first, last) = redo_.front();
-                redo_.pop_front();
-            } else {
-                alone = !widened_;
-                last = alone ? blocks - 1 : std::min(first + kStreamChunkBlocks, blocks) - 1;
-                nextChunk_ = last + 1;
-            }
-            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, first] {
-                    return stopping_ || streamBroken_ || first < streamFloor_ + streamWindow_;
+        while (handle && !stopping_ && !streamBroken_ && !unsent_.empty()) {
+            // A stream not widened takes its halves whole, the front one
+            // first; a widened one its blocks a chunk at a time.
+            auto& [first, last] = unsent_.front();
+            const bool part = !widened_;
+            const bool alone = part && !sampling_;
+            sampling_ = sampling_ || alone;
+            const int64_t taken = first;
+            const int64_t until = part ? last : std::min(first + kStreamChunkBlocks - 1, last);
+            if (until == last)
+                unsent_.pop_front();
+            else
+                first = until + 1;
+            // Blocks a transfer handed back that the reader has passed (it
+            // fetched them itself meanwhile) are not asked for again.
+            if (until < streamFloor_)
+                continue;
+            if (!consumed_.wait_for(lock, kStreamIdleLimit, [this, taken, alone] {
+                    return stopping_ || streamBroken_ ||
+                           (taken < streamFloor_ + streamWindow_ && (alone || frontAnswered_));
                 }))
                 EndStream();
             if (stopping_ || streamBroken_)
                 break;
             lock.unlock();
             int64_t reached = 0;
-            const bool whole = StreamChunk(handle, first, last, alone, reached);
+            const bool whole = StreamChunk(handle, taken, until, part, alone, reached);
             lock.lock();
+            if (alone && !frontAnswered_) {
+                frontAnswered_ = true; // no answer came, or one without bytes
+                consumed_.notify_all();
+            }
             if (whole)
                 continue;
-            // A server that takes fewer connections than a widened stream
-            // opens refuses some: what such a transfer did not deliver is
-            // left to the others, and it ends. Whatever the last one cannot
-            // deliver is fetched in ranges.
-            if (widened_ && streamTransfers_ > 1 && !stopping_) {
-                redo_.emplace_back(reached / kBlockBytes, last);
+            // A server that takes fewer connections than the stream opens
+            // refuses some: what such a transfer did not deliver is left to
+            // the others, and it ends. Whatever the last one cannot deliver
+            // is fetched in ranges.
+            if (streamTransfers_ > 1 && !stopping_) {
+                GiveBack(reached / kBlockBytes, until);
                 break;
             }
             streamBroken_ = true;
@@ -1171,10 +1374,11 @@ private:
             curl_.easy_cleanup(handle);
     }
 
-    // Blocks `first` to `last` in one transfer on `handle`, the stream's
-    // only one when `alone`; whether all came (or it ended for the stream to
-    // widen). `reached` is where the bytes it delivered end.
-    bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool alone,
+    // Blocks `first` to `last` in one transfer on `handle`, a half or the
+    // whole of a stream not widened when `part`, the one that times the
+    // connection when `alone`; whether all came (or it ended for the stream
+    // to widen). `reached` is where the bytes it delivered end.
+    bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool part, bool alone,
                      int64_t& reached) const {
         Response r;
         StreamState state;
@@ -1182,9 +1386,12 @@ private:
         state.handle = handle;
         state.response = &r;
         state.position = first * kBlockBytes;
+        state.lastBlock = last;
+        state.part = part;
         state.alone = alone;
         state.block.reserve(StreamBlockBytes());
         const int64_t end = std::min(size_, (last + 1) * kBlockBytes);
+        state.asked = end;
         Prepare(curl_, handle, target_,
                 std::to_string(state.position) + "-" + std::to_string(end - 1), r);
         curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
@@ -1197,7 +1404,7 @@ private:
         curl_.easy_perform(handle);
         ReleaseHeaders(curl_, handle, r);
         reached = state.position;
-        return state.position == end || state.widened;
+        return state.position == end || state.reshaped;
     }
 
     // For a fetching thread of a pool with `live` threads working: a server
@@ -1462,21 +1669,31 @@ private:
 
     const CurlLibrary& curl_;
     const RemoteTarget target_;
-    int64_t size_ = -1;
+    // Set by the opening request, before any reader reads.
+    mutable int64_t size_ = -1;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_, wanted_, spanWanted_, consumed_;
     // The stream: its transfers and how many still run, whether one broke,
-    // the block its reader is at, how far ahead of it blocks may be
-    // fetched, and the first block no transfer has taken.
+    // whether one times the connection, the block its reader is at, how far
+    // ahead of it blocks may be fetched, and the blocks no transfer has
+    // taken, in the file's order.
     mutable std::vector<std::thread> streamers_;
     mutable int streamTransfers_ = 0;
     mutable bool streaming_ = false;
     mutable bool streamBroken_ = false;
     mutable bool widened_ = false;
+    mutable bool sampling_ = false;
+    mutable bool frontAnswered_ = false; // the transfer that times it
+    // The open that asked for the whole file waits while `opening_`; why it
+    // failed. The stream it began keeps every byte while `openingStream_`,
+    // until it takes the pieces a reader asked for (`piecesToKeep_`).
+    mutable bool opening_ = false;
+    mutable std::string openFailure_;
+    mutable bool openingStream_ = false;
+    mutable PiecePattern piecesToKeep_;
     mutable int64_t streamFloor_ = 0;
     mutable int64_t streamWindow_ = kCachedBlocks;
-    mutable int64_t nextChunk_ = 0;
-    mutable std::deque<std::pair<int64_t, int64_t>> redo_; // chunks a refused transfer left
+    mutable std::deque<std::pair<int64_t, int64_t>> unsent_;
     mutable Pieces blocks_, pages_;
     // Blocks of which the stream kept only the pieces of `kept_`, each those
     // of its bytes one after the other; whether the running stream does so.
@@ -1605,6 +1822,20 @@ bool RunBeside(const std::string& shown, const std::function<void()>& work,
 
 } // namespace
 
+namespace {
+
+std::mutex readThroughMutex;
+std::set<std::string> toReadThrough; // locations to be read through when opened
+
+} // namespace
+
+void ExpectReadThrough(const std::string& location) {
+    if (!segy::IsLocation(location))
+        return;
+    std::lock_guard lock(readThroughMutex);
+    toReadThrough.insert(location);
+}
+
 std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std::string& reason) {
     static std::mutex mutex;
     static std::map<std::string, std::shared_ptr<RemoteFile>> kept;
@@ -1612,6 +1843,11 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
         std::lock_guard lock(mutex);
         if (const auto found = kept.find(location); found != kept.end())
             return found->second;
+    }
+    bool readThrough = false;
+    {
+        std::lock_guard lock(readThroughMutex);
+        readThrough = toReadThrough.erase(location) > 0;
     }
     RemoteTarget target;
     std::string why;
@@ -1622,9 +1858,9 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
     // A user who gave the open up is taken at their word, even when the
     // answer came in the meantime.
     bool probed = false;
-    if (file &&
-        RunBeside(
-            ShownLocation(location), [&] { probed = file->Open(why); }, [&] { file->Cancel(); })) {
+    if (file && RunBeside(
+                    ShownLocation(location), [&] { probed = file->Open(why, readThrough); },
+                    [&] { file->Cancel(); })) {
         probed = false;
         why = "Opening it was cancelled.";
     }

@@ -57,6 +57,12 @@ std::shared_ptr<segy::ByteSource> OpenLocation(const std::string& location, std:
 bool ListBesideLocation(const std::string& location, std::vector<std::string>& names,
                         std::string& reason);
 
+// Tells that `location`, when it is next opened, will be read through from
+// its start (a scan of every header): its opening request then asks for the
+// whole file and goes on as the read, which spares a round trip. A local
+// path, or a location open already, is left as it is.
+void ExpectReadThrough(const std::string& location);
+
 // Installs OpenLocation as the file core's opener of locations.
 void EnableLocations();
 

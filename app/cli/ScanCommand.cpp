@@ -5,6 +5,7 @@
 #include "segy/TraceHeaderFields.h"
 
 #include "app/cli/Json.h"
+#include "remote/RemoteFile.h"
 
 #include <cstdio>
 #include <memory>
@@ -176,6 +177,8 @@ int RunScan(const Arguments& arguments) {
     StderrMessages messages;
     OpenResult result;
     const std::string path = FileArgument(parser);
+    if (mode == segy::kScanAll)
+        remote::ExpectReadThrough(path);
     if (!OpenLikeWindow(*state, path, result, messages))
         return kExitFileProblem;
 

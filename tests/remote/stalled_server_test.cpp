@@ -137,16 +137,22 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 TEST(StalledServer, AnOpenThatWaitsIsGivenUpThroughTheWaitHook) {
-    StalledServer server(false);
-    GivingUp hook;
-    std::string reason;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(remote::OpenLocation(server.Address("silent.sgy"), reason), nullptr);
-    // The stall limit is 20 s; libcurl looks at the cancel once a second.
-    EXPECT_LT(SecondsSince(start), 5.0);
-    EXPECT_NE(reason.find("Opening it was cancelled."), std::string::npos) << reason;
-    EXPECT_EQ(hook.shown, server.Address("silent.sgy"));
-    EXPECT_EQ(hook.ended, 1);
+    // Opened to read a block, and to be read through (a request for the
+    // whole file).
+    for (const bool readThrough : {false, true}) {
+        StalledServer server(false);
+        GivingUp hook;
+        if (readThrough)
+            remote::ExpectReadThrough(server.Address("silent.sgy"));
+        std::string reason;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(remote::OpenLocation(server.Address("silent.sgy"), reason), nullptr);
+        // The stall limit is 20 s; libcurl looks at the cancel once a second.
+        EXPECT_LT(SecondsSince(start), 5.0);
+        EXPECT_NE(reason.find("Opening it was cancelled."), std::string::npos) << reason;
+        EXPECT_EQ(hook.shown, server.Address("silent.sgy"));
+        EXPECT_EQ(hook.ended, 1);
+    }
 }
 
 TEST(StalledServer, AnOpenGivenUpStaysGivenUpWhenItsAnswerComesMeanwhile) {
@@ -175,20 +181,26 @@ TEST(StalledServer, AListingThatWaitsIsGivenUpAndSaysSo) {
 }
 
 TEST(StalledServer, AReadThatWaitsIsGivenUpAndSaysSo) {
-    StalledServer server(true);
-    std::string reason;
-    const auto file = remote::OpenLocation(server.Address("stalls.sgy"), reason);
-    ASSERT_NE(file, nullptr) << reason;
-    EXPECT_EQ(file->Size(), 10000000);
-    char bytes[100];
-    EXPECT_EQ(file->ReadAt(bytes, 100, 0), 100); // the first block came with the open
-    GivingUp hook;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(file->ReadAt(bytes, 100, 5000000), 0);
-    EXPECT_LT(SecondsSince(start), 5.0);
-    EXPECT_NE(file->Failure().find("Reading it was cancelled."), std::string::npos)
-        << file->Failure();
-    EXPECT_EQ(hook.ended, 1);
+    // The server answers a request for the whole file, too, with the first
+    // block alone: the open has what it needs, and later reads ask anew.
+    for (const bool readThrough : {false, true}) {
+        StalledServer server(true);
+        if (readThrough)
+            remote::ExpectReadThrough(server.Address("stalls.sgy"));
+        std::string reason;
+        const auto file = remote::OpenLocation(server.Address("stalls.sgy"), reason);
+        ASSERT_NE(file, nullptr) << reason;
+        EXPECT_EQ(file->Size(), 10000000);
+        char bytes[100];
+        EXPECT_EQ(file->ReadAt(bytes, 100, 0), 100); // the first block came with the open
+        GivingUp hook;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(file->ReadAt(bytes, 100, 5000000), 0);
+        EXPECT_LT(SecondsSince(start), 5.0);
+        EXPECT_NE(file->Failure().find("Reading it was cancelled."), std::string::npos)
+            << file->Failure();
+        EXPECT_EQ(hook.ended, 1);
+    }
 }
 
 } // namespace

@@ -114,11 +114,12 @@ protected:
         return {bytes_.begin() + offset, bytes_.begin() + offset + count};
     }
 
-    // Reads short.sgy from the server as the header scan does, then (with
-    // `afterward`) other bytes of it, and compares everything with the
-    // file's own bytes.
-    void ScanAndReadAfterward(const RangeServer& server, bool afterward = true) {
-        const auto file = OpenFrom(server);
+    // Reads short.sgy (or a copy named `name`) from the server as the header
+    // scan does, then (with `afterward`) other bytes of it, and compares
+    // everything with the file's own bytes.
+    void ScanAndReadAfterward(const RangeServer& server, bool afterward = true,
+                              const std::string& name = "short.sgy") {
+        const auto file = OpenFrom(server, name);
         ASSERT_NE(file, nullptr);
         const int64_t size = file->Size();
         ASSERT_EQ(size, static_cast<int64_t>(bytes_.size()));
@@ -237,12 +238,21 @@ TEST_F(StreamReads, AStreamHeldBackWidensToSeveralTransfers) {
     WriteFile(26000); // 32 MB: about 8 MB at first, then two chunks side by side
     const std::string log = (folder_ / "ranges.log").string();
     RangeServer server(folder_.string(), {"--rate-mbps", "16", "--log", log});
-    ScanAndReadAfterward(server);
     // A chunk of 16 blocks, which only a widened stream asks for.
-    const auto ranges = RangesAsked(log);
-    EXPECT_TRUE(std::any_of(ranges.begin(), ranges.end(), [](const auto& r) {
-        return r.second + 1 - r.first == 16 * 1024 * 1024;
-    })) << "no chunk of 16 blocks was asked for";
+    const auto chunks = [&log] {
+        const auto ranges = RangesAsked(log);
+        return std::count_if(ranges.begin(), ranges.end(), [](const auto& r) {
+            return r.second + 1 - r.first == 16 * 1024 * 1024;
+        });
+    };
+    ScanAndReadAfterward(server);
+    const auto widened = chunks();
+    EXPECT_GT(widened, 0) << "no chunk of 16 blocks was asked for";
+    // The same where the opening began the stream.
+    std::filesystem::copy_file(folder_ / "short.sgy", folder_ / "through.sgy");
+    remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/through.sgy");
+    ScanAndReadAfterward(server, true, "through.sgy");
+    EXPECT_GT(chunks(), widened) << "the stream the opening began did not widen";
 }
 
 // The scan from a server that answers a fourth connection at once with 503,
@@ -256,6 +266,7 @@ TEST_F(StreamReads, AWidenedStreamFitsAServerThatTakesFewConnections) {
 
 // A scan given up halfway and begun again: the stream it left behind ends,
 // and the new scan gets a stream of its own from the file's start.
+// Meanwhile the headers come right from both halves of a stream in two.
 TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
     // 150 blocks: the stream left behind stops a window ahead of the scan.
     WriteFile(127000);
@@ -272,14 +283,20 @@ TEST_F(StreamReads, AScanBegunAgainGetsAStreamOfItsOwn) {
                                              headers.begin() + (k + 1) * kHeaderBytes),
                   Local(kFirstHeader + k * kTraceBytes, kHeaderBytes))
             << "header of trace " << k;
-    // Two transfers to the file's end that start in its first blocks.
+    // Two streams (transfers of more than the 16 blocks a read fetches)
+    // that start in the file's first blocks. The headers of the whole file
+    // fit in what a stream keeps ahead, so the first also had a transfer
+    // over the back half, to the file's end.
     const auto ranges = RangesAsked(log);
-    EXPECT_EQ(std::count_if(ranges.begin(), ranges.end(),
-                            [this](const auto& r) {
-                                return r.second + 1 == static_cast<long long>(bytes_.size()) &&
-                                       r.first < 16 * 1024 * 1024;
-                            }),
+    const long long read = 16 * 1024 * 1024;
+    EXPECT_EQ(std::count_if(
+                  ranges.begin(), ranges.end(),
+                  [read](const auto& r) { return r.first < read && r.second - r.first > read; }),
               2);
+    const auto size = static_cast<long long>(bytes_.size());
+    EXPECT_TRUE(std::any_of(ranges.begin(), ranges.end(), [size](const auto& r) {
+        return r.second + 1 == size && r.first > size / 3 && r.first < size * 2 / 3;
+    })) << "no transfer over the back half";
 }
 
 // A scan given up halfway leaves its stream waiting for a reader that does
@@ -330,6 +347,56 @@ TEST_F(StreamReads, AServerOfTwoConnectionsServesHeadersThenSamples) {
     const auto file = OpenFrom(server);
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(ReadHeadersAlone(*file, 1000, 4000)) << file->Failure();
+    ExpectBytesNearTheEnd(*file);
+}
+
+// A file to be read through: the opening asks for the whole file, and that
+// one transfer carries the scan, keeping only the headers from the block
+// after the scan said so, as far as the middle; the back half has a
+// transfer of its own. What is read afterward is right whether it lies in
+// the blocks kept whole or in those kept as headers.
+TEST_F(StreamReads, AFileToBeReadThroughIsAskedForOnce) {
+    WriteFile(40000); // 50 MB
+    const std::string log = (folder_ / "ranges.log").string();
+    RangeServer server(folder_.string(), {"--log", log});
+    remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy");
+    ScanAndReadAfterward(server, false);
+    std::ifstream asked(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(asked, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "bytes=0-");
+    const auto back = RangesAsked(log);
+    ASSERT_EQ(back.size(), 1u);
+    const auto size = static_cast<long long>(bytes_.size());
+    EXPECT_EQ(back[0].second, size - 1);
+    EXPECT_TRUE(back[0].first > size / 3 && back[0].first < size * 2 / 3) << lines[1];
+    ScanAndReadAfterward(server);
+}
+
+// From a server that serves one connection at a time, a stream in two:
+// the back half's transfer is refused and left to the front one's, which
+// takes it once done, whether the scan or the opening began the stream.
+TEST_F(StreamReads, AStreamInTwoFitsAServerOfOneConnection) {
+    WriteFile(40000);
+    std::filesystem::copy_file(folder_ / "short.sgy", folder_ / "through.sgy");
+    RangeServer server(folder_.string(), {"--max-connections", "1"});
+    ScanAndReadAfterward(server, false);
+    remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/through.sgy");
+    ScanAndReadAfterward(server, false, "through.sgy");
+}
+
+// A reader of the headers alone ends the stream the opening began, and
+// reads them as ranges of their own.
+TEST_F(StreamReads, AFileToBeReadThroughWhoseHeadersAreReadAloneEndsItsStream) {
+    WriteFile(20000);
+    const std::string log = (folder_ / "ranges.log").string();
+    RangeServer server(folder_.string(), {"--log", log});
+    remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy");
+    const auto file = OpenFrom(server);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(ReadHeadersAlone(*file, 10000, 12000)) << file->Failure();
     ExpectBytesNearTheEnd(*file);
 }
 
