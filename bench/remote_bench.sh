@@ -61,11 +61,22 @@ echo "Machine: $(nproc) cores, load average $(load_average); $delay ms a respons
 printf '%-19s %-8s %9s %9s %9s %12s\n' file where scan "open+paint" "scrolled" "scan/download"
 for entry in "${files[@]}"; do
     read -r name traces _ <<<"$entry"
-    download=$(timed "$rounds" curl -s -o /dev/null "$url/$name")
+    # The download and the remote scan take turns, round by round, so that
+    # both see the machine alike.
+    downloads="" remote_scans=""
+    for ((r = 0; r < rounds; r++)); do
+        downloads+=" $(seconds curl -s -o /dev/null "$url/$name")"
+        remote_scans+=" $(seconds "$cli" scan "$url/$name")"
+    done
+    download=$(echo "$downloads" | median)
     for where in local remote; do
         source=$data/$name
         [ "$where" = remote ] && source=$url/$name
-        scan=$(timed "$rounds" "$cli" scan "$source")
+        if [ "$where" = remote ]; then
+            scan=$(echo "$remote_scans" | median)
+        else
+            scan=$(timed "$rounds" "$cli" scan "$source")
+        fi
         paint=$(timed "$rounds" "$cli" render "$source" --output "$work/p.png")
         scrolled=$(timed "$rounds" "$cli" render "$source" --output "$work/p.png" \
             --first-trace $((traces / 2)))
