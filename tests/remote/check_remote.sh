@@ -144,6 +144,11 @@ cmp -s "$work/local" "$work/s3" || fail "an anonymous S3 read differs: $(head -c
 AWS_ENDPOINT_URL=$url AWS_ACCESS_KEY_ID=AKIDEXAMPLE AWS_SECRET_ACCESS_KEY=topsecret \
     "$cli" info "s3://auth/line.sgy" >"$work/s3" 2>&1
 cmp -s "$work/local" "$work/s3" || fail "a signed S3 read differs: $(head -c 300 "$work/s3")"
+# A signed scan, which opens with a request for the whole object.
+"$cli" scan --json "$files/lines.sgy" >"$work/scan-local" 2>&1
+AWS_ENDPOINT_URL=$url AWS_ACCESS_KEY_ID=AKIDEXAMPLE AWS_SECRET_ACCESS_KEY=topsecret \
+    "$cli" scan --json "s3://auth/lines.sgy" >"$work/s3" 2>&1
+cmp -s "$work/scan-local" "$work/s3" || fail "a signed S3 scan differs: $(head -c 300 "$work/s3")"
 
 # The window's file list beside an S3 object: the objects of its extension
 # directly under its prefix, over pages of the listing.
