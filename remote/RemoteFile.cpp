@@ -479,7 +479,14 @@ public:
         opening_ = true;
         openingStream_ = true;
         streamers_.emplace_back([this] { OpeningStream(); });
-        arrived_.wait(lock, [this] { return !opening_; });
+        // A failed opening's transfer is waited for to its end.
+        arrived_.wait(lock, [this] { return !opening_ && (openFailure_.empty() || !streaming_); });
+        // A server may answer a range of the whole file with the whole file
+        // (200), and yet serve ranges: it is asked for the first block.
+        if (openedWhole_) {
+            lock.unlock();
+            return Open(reason, false);
+        }
         reason = openFailure_;
         return reason.empty();
     }
@@ -1252,6 +1259,7 @@ private:
             // The first block did not come whole (it would have opened the
             // file): why, or an empty file.
             openFailure_ = OpeningFailure(r, state.position);
+            openedWhole_ = r.error.empty() && r.status == 200 && !cancelled_;
             arrived_.notify_all();
         } else if (!(state.position == size_ || state.reshaped)) {
             if (streamTransfers_ > 1 && !stopping_)
@@ -1689,6 +1697,7 @@ private:
     // until it takes the pieces a reader asked for (`piecesToKeep_`).
     mutable bool opening_ = false;
     mutable std::string openFailure_;
+    mutable bool openedWhole_ = false; // answered with the whole file (200)
     mutable bool openingStream_ = false;
     mutable PiecePattern piecesToKeep_;
     mutable int64_t streamFloor_ = 0;

@@ -201,7 +201,11 @@ serve tls --tls "$work/cert.pem" "$work/key.pem"
 refused "certificate could not be verified" "$cli" info "${served/http:/https:}/line.sgy"
 refused "HTTP 404" "$cli" info "$url/missing.sgy"
 refused "byte ranges" "$cli" info "$url/whole/line.sgy"
-# A scan of every trace opens with a request for the whole file.
+# A scan of every trace opens with a request for the whole file; a server
+# that answers it with the whole file (200) is asked for the first block.
+"$cli" scan --json "$url/fullrange/lines.sgy" >"$work/remote" 2>&1
+"$cli" scan --json "$files/lines.sgy" 2>&1 | cmp -s - "$work/remote" ||
+    fail "a scan from a server that answers the whole file's range with 200 differs"
 refused "HTTP 404" "$cli" scan "$url/missing.sgy"
 refused "byte ranges" "$cli" scan "$url/whole/line.sgy"
 refused "certificate could not be verified" "$cli" scan "${served/http:/https:}/line.sgy"

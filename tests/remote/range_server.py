@@ -9,6 +9,8 @@ connections open, and can add a fixed delay to every response.
   /single/NAME       as /NAME, but of several ranges only the first is sent
   /few/NAME          as /NAME, but more than 200 ranges get the whole file
   /growing/NAME      the file with one more byte on every request
+  /fullrange/NAME    as /NAME, but a range of the whole file gets 200 and the
+                     file, as servers may answer it
   /moved/NAME        a redirection (302) to /NAME
   /loop/NAME         a redirection (302) to itself
   /auth/NAME         the file, only to requests signed for S3 with the key
@@ -195,7 +197,7 @@ def main():
                 if path.startswith(prefix):
                     self.send_bytes(302, b"", [("Location", to + path[len(prefix) - 1:])])
                     return
-            for prefix in ("/whole/", "/growing/", "/single/", "/few/"):
+            for prefix in ("/whole/", "/growing/", "/single/", "/few/", "/fullrange/"):
                 if path.startswith(prefix):
                     mode = prefix.strip("/")
                     path = "/" + path[len(prefix):]
@@ -225,7 +227,9 @@ def main():
                 self.send_ranges(name, size, ranges)
                 return
             match = re.fullmatch(r"bytes=(\d+)-(\d*)", wanted)
-            if mode == "whole" or not match:
+            whole = match and int(match.group(1)) == 0 and (
+                not match.group(2) or int(match.group(2)) >= size - 1)
+            if mode == "whole" or not match or (mode == "fullrange" and whole):
                 self.send_response(200)
                 self.send_header("Content-Length", str(size))
                 self.end_headers()
