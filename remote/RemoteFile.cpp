@@ -1131,9 +1131,9 @@ private:
                 state.began = std::chrono::steady_clock::now();
             state.received += static_cast<int64_t>(size);
         }
-        // The pattern kept changes only under this transfer's own lock, at a
-        // block boundary, so it is read unlocked; the lock is taken to hand
-        // a whole block over.
+        // The pattern kept changes only while the stream is one transfer (the
+        // opening's, at a block boundary, under the lock), so it is read
+        // unlocked; the lock is taken to hand a whole block over.
         size_t used = 0;
         while (used < size) {
             const int64_t index = state.position / kBlockBytes;
@@ -1385,7 +1385,7 @@ private:
     // Blocks `first` to `last` in one transfer on `handle`, a half or the
     // whole of a stream not widened when `part`, the one that times the
     // connection when `alone`; whether all came (or it ended for the stream
-    // to widen). `reached` is where the bytes it delivered end.
+    // to widen or split). `reached` is where the bytes it delivered end.
     bool StreamChunk(CURL* handle, int64_t first, int64_t last, bool part, bool alone,
                      int64_t& reached) const {
         Response r;

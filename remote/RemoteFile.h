@@ -14,7 +14,8 @@ namespace remote {
 
 // Ranges are fetched in whole aligned blocks, and this many blocks are kept
 // a location, whatever the file's size: 64 MiB, and 32 MiB of pages (see
-// RemoteFile.cpp), read ahead of the reader or most recently read.
+// RemoteFile.cpp), read ahead of the reader or most recently read. A scan's
+// stream keeps, of the blocks ahead, only the headers, at most 64 MiB.
 constexpr int64_t kBlockBytes = 1 << 20;
 constexpr int kCachedBlocks = 64;
 
