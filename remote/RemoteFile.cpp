@@ -466,15 +466,10 @@ public:
     // reader tells the pieces it takes.
     bool OpenAsStream(std::string& reason) {
         std::unique_lock lock(mutex_);
-        streaming_ = true;
-        streamBroken_ = false;
+        BeginStream(0, kOpeningWindowBlocks);
         filtering_ = false;
-        widened_ = false;
-        sampling_ = true;
+        sampling_ = true; // by the opening's transfer
         frontAnswered_ = true;
-        streamFloor_ = 0;
-        streamWindow_ = kOpeningWindowBlocks;
-        unsent_.clear();
         streamTransfers_ = 1;
         opening_ = true;
         openingStream_ = true;
@@ -962,14 +957,9 @@ private:
             keptBlocks_.clear();
             kept_ = pattern;
         }
-        streamWindow_ = kCachedBlocks;
-        streaming_ = true;
-        streamBroken_ = false;
-        widened_ = false;
+        BeginStream(block, kCachedBlocks);
         sampling_ = false;
         frontAnswered_ = false;
-        streamFloor_ = block;
-        unsent_.clear();
         const int64_t blocks = BlockCount() - block;
         if (filtering_ && blocks >= kSplitStreamFromBlocks &&
             kept_.BytesBefore(size_) - kept_.BytesBefore(block * kBlockBytes) <= kKeptAheadBytes) {
@@ -982,6 +972,17 @@ private:
         streamTransfers_ = static_cast<int>(unsent_.size());
         for (size_t k = 0; k < unsent_.size(); ++k)
             streamers_.emplace_back([this] { StreamChunks(); });
+    }
+
+    // Marks a stream running, not widened, with its reader at block `floor`
+    // and `window` blocks it may fetch ahead; no block is taken yet.
+    void BeginStream(int64_t floor, int64_t window) const {
+        streaming_ = true;
+        streamBroken_ = false;
+        widened_ = false;
+        streamFloor_ = floor;
+        streamWindow_ = window;
+        unsent_.clear();
     }
 
     // Hands blocks `first` to `last`, which a transfer took and will not
@@ -1244,11 +1245,11 @@ private:
         state.block.reserve(kBlockBytes);
         Response r;
         if (handle)
+            // The stall limit stays: the open waits on this transfer's first
+            // bytes, and its reader keeps up with it.
             r = FetchRanges(curl_, handle, target_, "0-", 0, &cancelled_, {}, [&](Response& asked) {
                 state.response = &asked;
-                curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
-                curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
-                curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
+                DeliverToStream(handle, state);
             });
         else
             r.error = "libcurl could not be started.";
@@ -1382,6 +1383,14 @@ private:
             curl_.easy_cleanup(handle);
     }
 
+    // Has the transfer on `handle` deliver its bytes to Streamed for `state`.
+    void DeliverToStream(CURL* handle, StreamState& state) const {
+        curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
+        curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
+        // Fewer, larger deliveries: a stream carries whole files.
+        curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
+    }
+
     // Blocks `first` to `last` in one transfer on `handle`, a half or the
     // whole of a stream not widened when `part`, the one that times the
     // connection when `alone`; whether all came (or it ended for the stream
@@ -1402,13 +1411,10 @@ private:
         state.asked = end;
         Prepare(curl_, handle, target_,
                 std::to_string(state.position) + "-" + std::to_string(end - 1), r);
-        curl_.easy_setopt(handle, CURLOPT_WRITEFUNCTION, TakeStreamed);
-        curl_.easy_setopt(handle, CURLOPT_WRITEDATA, &state);
+        DeliverToStream(handle, state);
         // The transfer waits while the reader is behind; a stall is a
         // server that sends nothing although it may.
         curl_.easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 0L);
-        // Fewer, larger deliveries: a stream carries whole files.
-        curl_.easy_setopt(handle, CURLOPT_BUFFERSIZE, kStreamBufferBytes);
         curl_.easy_perform(handle);
         ReleaseHeaders(curl_, handle, r);
         reached = state.position;
