@@ -16,7 +16,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 namespace remote {
