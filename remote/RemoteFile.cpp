@@ -959,18 +959,25 @@ private:
         BeginStream(block, kCachedBlocks);
         sampling_ = false;
         frontAnswered_ = false;
-        const int64_t blocks = BlockCount() - block;
-        if (filtering_ && blocks >= kSplitStreamFromBlocks &&
-            kept_.BytesBefore(size_) - kept_.BytesBefore(block * kBlockBytes) <= kKeptAheadBytes) {
-            const int64_t middle = block + blocks / 2;
+        if (const int64_t middle = SplitStream(block); middle >= 0)
             unsent_ = {{block, middle - 1}, {middle, BlockCount() - 1}};
-            streamWindow_ = std::max(streamWindow_, blocks);
-        } else {
+        else
             unsent_ = {{block, BlockCount() - 1}};
-        }
         streamTransfers_ = static_cast<int>(unsent_.size());
         for (size_t k = 0; k < unsent_.size(); ++k)
             streamers_.emplace_back([this] { StreamChunks(); });
+    }
+
+    // Where a stream of the kept pieces from block `from` to the file's end
+    // splits in two halves (see kKeptAheadBytes), its window then holding
+    // the back half; -1 when it stays one transfer.
+    int64_t SplitStream(int64_t from) const {
+        const int64_t blocks = BlockCount() - from;
+        if (!filtering_ || blocks < kSplitStreamFromBlocks ||
+            kept_.BytesBefore(size_) - kept_.BytesBefore(from * kBlockBytes) > kKeptAheadBytes)
+            return -1;
+        streamWindow_ = std::max(streamWindow_, BlockCount() - streamFloor_);
+        return from + blocks / 2;
     }
 
     // Marks a stream running, not widened, with its reader at block `floor`
@@ -1217,15 +1224,11 @@ private:
         piecesToKeep_ = {};
         openingStream_ = false;
         streamWindow_ = std::max(streamWindow_, int64_t{kCachedBlocks});
-        const int64_t next = index + 1;
-        const int64_t blocks = BlockCount() - next;
-        if (blocks < kSplitStreamFromBlocks ||
-            kept_.BytesBefore(size_) - kept_.BytesBefore(next * kBlockBytes) > kKeptAheadBytes)
+        const int64_t middle = SplitStream(index + 1);
+        if (middle < 0)
             return;
-        const int64_t middle = next + blocks / 2;
         state.lastBlock = middle - 1;
         GiveBack(middle, BlockCount() - 1);
-        streamWindow_ = std::max(streamWindow_, BlockCount() - streamFloor_);
         ++streamTransfers_;
         streamers_.emplace_back([this] { StreamChunks(); });
     }
