@@ -1257,21 +1257,37 @@ private:
             r.error = "libcurl could not be started.";
         std::unique_lock lock(mutex_);
         openingStream_ = false;
-        if (opening_) {
+        const bool opened = !opening_;
+        if (!opened) {
             opening_ = false;
             // The first block did not come whole (it would have opened the
             // file): why, or an empty file.
             openFailure_ = OpeningFailure(r, state.position);
             openedWhole_ = r.error.empty() && r.status == 200 && !cancelled_;
             arrived_.notify_all();
-        } else if (!(state.position == size_ || state.reshaped)) {
-            if (streamTransfers_ > 1 && !stopping_)
-                GiveBack(state.position / kBlockBytes, state.lastBlock);
-            else
-                streamBroken_ = true;
         }
+        const bool cameShort = opened && !(state.position == size_ || state.reshaped);
+        if (cameShort)
+            LeaveUndelivered(state.position, state.lastBlock);
         lock.unlock();
+        // A transfer that came short ends, as any of the stream's does.
+        if (cameShort) {
+            curl_.easy_cleanup(handle);
+            handle = nullptr;
+        }
         RunStreamTransfers(handle);
+    }
+
+    // A transfer of the stream came short, its bytes ending at `reached`
+    // of the blocks it took up to `last`. A server that takes fewer
+    // connections than the stream opens refuses some: what such a transfer
+    // did not deliver is left to the others, and it ends. Whatever the last
+    // one cannot deliver is fetched in ranges.
+    void LeaveUndelivered(int64_t reached, int64_t last) const {
+        if (streamTransfers_ > 1 && !stopping_)
+            GiveBack(reached / kBlockBytes, last);
+        else
+            streamBroken_ = true;
     }
 
     // Whether the stream's one transfer, sending for long enough, carries
@@ -1366,15 +1382,8 @@ private:
             }
             if (whole)
                 continue;
-            // A server that takes fewer connections than the stream opens
-            // refuses some: what such a transfer did not deliver is left to
-            // the others, and it ends. Whatever the last one cannot deliver
-            // is fetched in ranges.
-            if (streamTransfers_ > 1 && !stopping_) {
-                GiveBack(reached / kBlockBytes, until);
-                break;
-            }
-            streamBroken_ = true;
+            LeaveUndelivered(reached, until);
+            break;
         }
         if (--streamTransfers_ == 0)
             streaming_ = false;
