@@ -2,7 +2,8 @@
 # Remote files: the three header scan files served by the test range server
 # on 127.0.0.1 with a fixed delay added to every response (20 ms, as a
 # store in a nearby region), against the same operations on the local file
-# and against downloading the whole file from the same server (curl).
+# and against downloading the whole file from the same server (curl), in
+# one piece and as two halves side by side.
 # Operations: the full header scan (`vantrel-cli scan`, the tables), open
 # plus the first paint (`render`), and open plus a paint scrolled to the
 # middle of the file. Medians of ROUNDS runs, in seconds. Then the scan and
@@ -49,6 +50,15 @@ busy() {
         -v ns="$((end - start))" 'BEGIN { printf "%.2f/%.2f", (b - a) / hz, n * ns / 1e9 }'
 }
 
+# The whole file downloaded as two halves side by side, a curl for each: what
+# a second connection gives any client on this machine and server.
+download_halves() { # url, size
+    local middle=$(($2 / 2))
+    curl -s -o /dev/null -r "0-$((middle - 1))" "$1" &
+    curl -s -o /dev/null -r "$middle-" "$1"
+    wait
+}
+
 timed() { # rounds, then the command
     local n=$1 times="" r
     shift
@@ -63,10 +73,11 @@ for entry in "${files[@]}"; do
     read -r name traces _ <<<"$entry"
     # The download and the remote scan take turns, round by round, so that
     # both see the machine alike.
-    downloads="" remote_scans=""
+    downloads="" remote_scans="" halves=""
     for ((r = 0; r < rounds; r++)); do
         downloads+=" $(seconds curl -s -o /dev/null "$url/$name")"
         remote_scans+=" $(seconds "$cli" scan "$url/$name")"
+        halves+=" $(seconds download_halves "$url/$name" "$(stat -c %s "$data/$name")")"
     done
     download=$(echo "$downloads" | median)
     for where in local remote; do
@@ -85,6 +96,9 @@ for entry in "${files[@]}"; do
             "$ratio"
     done
     printf '%-19s %-8s %9s\n' "$name" download "$download"
+    halves=$(echo "$halves" | median)
+    printf '%-19s %-8s %9s %32s\n' "$name" halves "$halves" \
+        "$(awk -v a="$halves" -v b="$download" 'BEGIN { printf "%.2f", a / b }')"
     busy_lines+=("$(printf '%-19s %12s %12s' "$name" "$(busy curl -s -o /dev/null "$url/$name")" \
         "$(busy "$cli" scan "$url/$name")")")
 done

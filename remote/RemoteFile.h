@@ -64,6 +64,11 @@ bool ListBesideLocation(const std::string& location, std::vector<std::string>& n
 // path, or a location open already, is left as it is.
 void ExpectReadThrough(const std::string& location);
 
+// The processors a stream of headers plans for, in place of this machine's
+// (0): with four or more, one that fits in memory runs as two transfers.
+// For tests, which check both ways on any machine.
+void AssumeProcessors(unsigned count);
+
 // Installs OpenLocation as the file core's opener of locations.
 void EnableLocations();
 
