@@ -77,12 +77,20 @@ private:
     int port_ = 0;
 };
 
+// The Range of every request a server's --log holds, a line each.
+std::vector<std::string> LoggedRanges(const std::string& log) {
+    std::vector<std::string> lines;
+    std::ifstream asked(log);
+    for (std::string line; std::getline(asked, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // The single ranges (first and last byte) a server's --log holds.
 std::vector<std::pair<long long, long long>> RangesAsked(const std::string& log) {
     std::vector<std::pair<long long, long long>> ranges;
-    std::ifstream asked(log);
     long long first = 0, last = 0;
-    for (std::string line; std::getline(asked, line);)
+    for (const std::string& line : LoggedRanges(log))
         if (std::sscanf(line.c_str(), "bytes=%lld-%lld", &first, &last) == 2)
             ranges.emplace_back(first, last);
     return ranges;
@@ -368,10 +376,7 @@ TEST_F(StreamReads, AFileToBeReadThroughIsAskedForOnce) {
     RangeServer server(folder_.string(), {"--log", log});
     remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/short.sgy");
     ScanAndReadAfterward(server, false);
-    std::ifstream asked(log);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(asked, line);)
-        lines.push_back(line);
+    const auto lines = LoggedRanges(log);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "bytes=0-");
     const auto back = RangesAsked(log);
@@ -387,11 +392,7 @@ TEST_F(StreamReads, AFileToBeReadThroughIsAskedForOnce) {
     std::filesystem::remove(log);
     remote::ExpectReadThrough("http://127.0.0.1:" + std::to_string(server.Port()) + "/two.sgy");
     ScanAndReadAfterward(server, false, "two.sgy");
-    std::ifstream again(log);
-    lines.clear();
-    for (std::string line; std::getline(again, line);)
-        lines.push_back(line);
-    EXPECT_EQ(lines, std::vector<std::string>{"bytes=0-"});
+    EXPECT_EQ(LoggedRanges(log), std::vector<std::string>{"bytes=0-"});
 }
 
 // From a server that serves one connection at a time, a stream in two:
