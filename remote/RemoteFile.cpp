@@ -319,13 +319,14 @@ constexpr int kStreamTransfers = 8;
 constexpr int64_t kStreamChunkBlocks = 16;
 // A stream that keeps only pieces, where all it keeps from its start to the
 // end of the file fits in this many bytes, starts as two transfers side by
-// side, one over each half: on a fast link one connection is carried by one
-// processor at each end (the server's process, the decryption of TLS), and
-// a second connection over the back half takes another. The back half is
-// asked for once the front half's answer came, so that a server that serves
-// one connection of a client gives it to the front half (the back half,
-// refused, is left to it). Its pieces wait for the reader, within this
-// bound. A stream shorter than two chunks stays one transfer.
+// side where processors are free for them (below), one over each half: on a
+// fast link one connection is carried by one processor at each end (the
+// server's process, the decryption of TLS), and a second connection over the
+// back half takes another. The back half is asked for once the front half's
+// answer came, so that a server that serves one connection of a client gives
+// it to the front half (the back half, refused, is left to it). Its pieces
+// wait for the reader, within this bound. A stream shorter than two chunks
+// stays one transfer.
 constexpr int64_t kKeptAheadBytes = int64_t{kCachedBlocks} * kBlockBytes;
 constexpr int64_t kSplitStreamFromBlocks = 2 * kStreamChunkBlocks;
 // The second transfer pays only where a processor is free for it: each
@@ -340,6 +341,7 @@ bool ProcessorsForTwoTransfers() {
     const unsigned assumed = processorsForStreams.load();
     return (assumed ? assumed : std::thread::hardware_concurrency()) >= kSplitStreamFromProcessors;
 }
+
 // How far the opening's stream runs ahead before its reader says what it
 // takes: a reader of the headers alone ends it, having paid for this much.
 constexpr int64_t kOpeningWindowBlocks = 4;
